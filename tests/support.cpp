@@ -1,0 +1,137 @@
+#include "support.h"
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+std::string Scratch()
+{
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    fs::path dir = fs::path("scratch") / (std::string(test->test_suite_name()) + "." + test->name());
+    std::string name = dir.string();
+    for (char &c : name)
+        if (c == '/' || c == '\\')
+            c = '_';
+    dir = fs::current_path() / "scratch" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+std::string PathIn(const std::string &dir, const std::string &name)
+{
+    return (fs::path(dir) / name).string();
+}
+
+void WriteBytes(const std::string &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), (std::streamsize)bytes.size());
+    ASSERT_TRUE(out.good()) << path;
+}
+
+std::string ReadBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string &path)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+void MakeFolder(const std::string &path)
+{
+    fs::create_directories(path);
+}
+
+bool IsFolder(const std::string &path)
+{
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+int CountTemporaries()
+{
+    int count = 0;
+    for (const fs::directory_entry &entry : fs::directory_iterator(fs::current_path())) {
+        std::string name = entry.path().filename().string();
+        if (name.size() >= 3 && (name.compare(0, 3, "cvt") == 0 || name.compare(0, 3, "CVT") == 0))
+            count++;
+    }
+    return count;
+}
+
+FileTimes TimesOf(const std::string &path)
+{
+    FileTimes times{};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
+    if (file == INVALID_HANDLE_VALUE)
+        return times;
+    GetFileTime(file, &times.creation, &times.access, &times.write);
+    CloseHandle(file);
+    return times;
+}
+
+static FILETIME DayEarlier(FILETIME t)
+{
+    unsigned long long ticks = ((unsigned long long)t.dwHighDateTime << 32) | t.dwLowDateTime;
+    ticks -= 864000000000ull;
+    return FILETIME{(DWORD)ticks, (DWORD)(ticks >> 32)};
+}
+
+void Backdate(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    FileTimes times;
+    GetFileTime(file, &times.creation, &times.access, &times.write);
+    FILETIME creation = DayEarlier(times.creation), write = DayEarlier(times.write);
+    EXPECT_TRUE(SetFileTime(file, &creation, nullptr, &write));
+    CloseHandle(file);
+}
+
+bool SameTime(const FILETIME &a, const FILETIME &b)
+{
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+std::string ModelConvert(const std::string &in, DWORD mode)
+{
+    std::string out;
+    for (size_t i = 0; i < in.size(); i++) {
+        char c = in[i];
+        if (c != '\r' && c != '\n') {
+            out += c;
+            continue;
+        }
+        if (i + 1 < in.size() && (in[i + 1] == '\r' || in[i + 1] == '\n') && in[i + 1] != c)
+            i++;
+        out += mode == 0 ? "\n" : "\r\n";
+    }
+    return out;
+}
+
+std::string ConvertThroughFiles(const std::string &in, DWORD mode)
+{
+    std::string dir = Scratch();
+    std::string from = PathIn(dir, "in"), to = PathIn(dir, "out");
+    WriteBytes(from, in);
+    HANDLE source = CreateFileA(from.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE target = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(source, INVALID_HANDLE_VALUE);
+    EXPECT_NE(target, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(ConvertLineBreaks(source, target, mode));
+    CloseHandle(source);
+    CloseHandle(target);
+    return ReadBytes(to);
+}

@@ -1,0 +1,36 @@
+// Scaffolding shared by the test programs of both builds.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <string>
+
+// A fresh, empty folder for the running test, below the working directory
+// so that it shares a volume with the temporaries the rewrite makes there.
+std::string Scratch();
+
+std::string PathIn(const std::string &dir, const std::string &name);
+void WriteBytes(const std::string &path, const std::string &bytes);
+std::string ReadBytes(const std::string &path);
+bool Exists(const std::string &path);
+void MakeFolder(const std::string &path);
+bool IsFolder(const std::string &path);
+
+// How many cvt temporaries the working directory holds.
+int CountTemporaries();
+
+struct FileTimes {
+    FILETIME creation, access, write;
+};
+FileTimes TimesOf(const std::string &path);
+// Moves a file's creation and last-write times one day into the past, so a
+// rewrite that lost them would show.
+void Backdate(const std::string &path);
+bool SameTime(const FILETIME &a, const FILETIME &b);
+
+// The reference the converter is measured against: whole-stream pairing, a
+// byte at a time.
+std::string ModelConvert(const std::string &in, DWORD mode);
+
+// Converts bytes through ConvertLineBreaks with real files.
+std::string ConvertThroughFiles(const std::string &in, DWORD mode);
