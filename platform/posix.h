@@ -45,6 +45,9 @@ struct RECT {
 #define REG_DWORD 4u
 #define ERROR_SUCCESS 0L
 
+// C linkage, as the Windows services have.
+extern "C" {
+
 UINT GetTempFileNameA(const char *dir, const char *prefix, UINT unique, char *name);
 HANDLE CreateFileA(const char *name, DWORD access, DWORD share, void *security,
                    DWORD disposition, DWORD flags, HANDLE templ);
@@ -66,6 +69,8 @@ LONG RegCreateKeyExA(HKEY root, const char *subKey, DWORD reserved, char *keyCla
 LONG RegSetValueExA(HKEY key, const char *name, DWORD reserved, DWORD type,
                     const BYTE *data, DWORD size);
 LONG RegCloseKey(HKEY key);
+
+} // extern "C"
 
 // Host paths use backslashes; this turns one into the native form. Returns
 // false when it does not fit.
