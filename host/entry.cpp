@@ -1,0 +1,48 @@
+// The module's three exports, the host's only way in.
+#include "command.h"
+#include "host.h"
+#include "messages.h"
+#include "../settings/settings.h"
+
+#include <cstring>
+
+#ifdef _WIN32
+#define PLUGIN_EXPORT extern "C" __declspec(dllexport)
+#else
+#define PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+PluginStartupInfo HostInfo;
+// Starts set, so nothing reaches the host's services before a supported
+// startup record has been kept.
+bool HostUnsupported = true;
+
+static const char *MenuStrings[1];
+
+PLUGIN_EXPORT void WINAPI SetStartupInfo(const PluginStartupInfo *info)
+{
+    HostUnsupported = true;
+    if (!info || info->StructSize < MinStartupInfoSize)
+        return;
+    memcpy(&HostInfo, info, sizeof HostInfo);
+    HostUnsupported = false;
+    FormSettingsKey(HostInfo.RootKey);
+    LoadSettings();
+}
+
+PLUGIN_EXPORT void WINAPI GetPluginInfo(PluginInfo *info)
+{
+    if (HostUnsupported)
+        return;
+    info->StructSize = sizeof(PluginInfo);
+    MenuStrings[0] = HostInfo.GetMsg(HostInfo.ModuleNumber, MsgMenuItem);
+    info->PluginMenuStrings = MenuStrings;
+    info->PluginMenuStringsNumber = 1;
+}
+
+PLUGIN_EXPORT HANDLE WINAPI OpenPlugin(int, INT_PTR)
+{
+    if (!HostUnsupported)
+        RunConversionCommand();
+    return INVALID_HANDLE_VALUE;
+}

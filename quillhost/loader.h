@@ -1,0 +1,25 @@
+// Loading the module and finding its three exports, as the host does.
+#pragma once
+
+#include "host/plugin.h"
+
+#include <string>
+
+typedef void(WINAPI *SetStartupInfoExport)(const PluginStartupInfo *);
+typedef void(WINAPI *GetPluginInfoExport)(PluginInfo *);
+typedef HANDLE(WINAPI *OpenPluginExport)(int, INT_PTR);
+
+struct LoadedModule {
+    void *library = nullptr;
+    SetStartupInfoExport SetStartupInfo = nullptr;
+    GetPluginInfoExport GetPluginInfo = nullptr;
+    OpenPluginExport OpenPlugin = nullptr;
+};
+
+// False, with the reason in error, when the module cannot be loaded or
+// lacks an export; nothing stays loaded then.
+bool LoadModule(const std::string &path, LoadedModule &module, std::string &error);
+void UnloadModule(LoadedModule &module);
+
+// Where the build puts the module: dist/Quillmere beside the given program.
+std::string ModuleBeside(const std::string &program);

@@ -1,0 +1,168 @@
+// quillhost: loads the module and drives it as the host does when a user
+// picks its menu entry, answers the dialog from the command line, and
+// reports which files the run changed.
+#include "loader.h"
+#include "standin.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace fs = std::filesystem;
+
+static const char Usage[] =
+    "usage: quillhost [options] DIR [NAME ...]\n"
+    "  DIR                        the active panel's directory; each NAME an entry of DIR the user selected\n"
+    "  --to unix|windows          the radio button the user picks (default: leave the preset)\n"
+    "  --subdirs | --no-subdirs   the recursion box (default: leave the preset)\n"
+    "  --this-run-only            tick the this-run-only box\n"
+    "  --cancel                   close the dialog with Escape instead of the accept button\n"
+    "  --listing direct|subtree   how GetDirList answers (default direct; subtree is the real host's form)\n"
+    "  --root-key KEY             the host's RootKey (default Software\\QuillmereHost)\n"
+    "  --module PATH              the module to load (default: the one built beside the program)\n"
+    "  --show                     draw the dialog and the working box as the host would, as text\n";
+
+struct Options {
+    std::string dir, rootKey = "Software\\QuillmereHost", module;
+    std::vector<std::string> names;
+};
+
+static bool Fail(const std::string &message)
+{
+    fprintf(stderr, "quillhost: %s\n", message.c_str());
+    return false;
+}
+
+static bool TakeValue(int argc, char **argv, int &i, std::string &value)
+{
+    if (i + 1 >= argc)
+        return Fail(std::string(argv[i]) + " needs a value");
+    value = argv[++i];
+    return true;
+}
+
+static bool ParseOption(int argc, char **argv, int &i, Options &options)
+{
+    std::string arg = argv[i], value;
+    if (arg == "--to") {
+        if (!TakeValue(argc, argv, i, value) || (value != "unix" && value != "windows"))
+            return Fail("--to takes unix or windows");
+        Host.pickRadio = value == "unix" ? 1 : 2;
+    } else if (arg == "--subdirs" || arg == "--no-subdirs") {
+        Host.subdirs = arg == "--subdirs";
+    } else if (arg == "--this-run-only") {
+        Host.thisRunOnly = true;
+    } else if (arg == "--cancel") {
+        Host.close = DialogClose::Escape;
+    } else if (arg == "--listing") {
+        if (!TakeValue(argc, argv, i, value) || (value != "direct" && value != "subtree"))
+            return Fail("--listing takes direct or subtree");
+        Host.listing = value == "direct" ? ListingForm::Direct : ListingForm::Subtree;
+    } else if (arg == "--root-key") {
+        return TakeValue(argc, argv, i, options.rootKey);
+    } else if (arg == "--module") {
+        return TakeValue(argc, argv, i, options.module);
+    } else if (arg == "--show") {
+        Host.show = true;
+    } else {
+        return Fail("unknown option " + arg);
+    }
+    return true;
+}
+
+static bool ParseArguments(int argc, char **argv, Options &options)
+{
+    std::vector<std::string> operands;
+    for (int i = 1; i < argc; i++) {
+        if (strncmp(argv[i], "--", 2) == 0) {
+            if (!ParseOption(argc, argv, i, options))
+                return false;
+        } else {
+            operands.push_back(argv[i]);
+        }
+    }
+    if (operands.empty())
+        return Fail("no directory given");
+    options.dir = operands[0];
+    options.names.assign(operands.begin() + 1, operands.end());
+    std::error_code error;
+    if (!fs::is_directory(options.dir, error))
+        return Fail(options.dir + " is not a directory");
+    return true;
+}
+
+// Each file below dir with a fingerprint of its content.
+static std::map<std::string, unsigned long long> Fingerprints(const fs::path &dir)
+{
+    std::map<std::string, unsigned long long> prints;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(dir, error), end; it != end; it.increment(error)) {
+        if (!it->is_regular_file(error))
+            continue;
+        std::ifstream in(it->path(), std::ios::binary);
+        unsigned long long hash = 14695981039346656037ull;
+        for (char c; in.get(c);)
+            hash = (hash ^ (unsigned char)c) * 1099511628211ull;
+        prints[it->path().lexically_relative(dir).generic_string()] = hash;
+    }
+    return prints;
+}
+
+static void ReportChanges(const std::map<std::string, unsigned long long> &before, const fs::path &dir)
+{
+    std::map<std::string, unsigned long long> after = Fingerprints(dir);
+    int changed = 0;
+    for (const auto &[name, hash] : after) {
+        auto old = before.find(name);
+        if (old == before.end() || old->second != hash) {
+            printf("changed  %s\n", name.c_str());
+            changed++;
+        }
+    }
+    printf("%d file%s changed\n", changed, changed == 1 ? "" : "s");
+}
+
+static void Drive(const LoadedModule &module, const Options &options)
+{
+    PluginStartupInfo info = StartupInfoFor(options.rootKey.c_str());
+    module.SetStartupInfo(&info);
+    PluginInfo plugin;
+    memset(&plugin, 0, sizeof plugin);
+    module.GetPluginInfo(&plugin);
+    if (Host.show && plugin.PluginMenuStringsNumber > 0)
+        printf("Plugins menu: %s\n\n", plugin.PluginMenuStrings[0]);
+    module.OpenPlugin(OPEN_PLUGINSMENU, 0);
+    if (Host.show)
+        fputs(Host.screen.c_str(), stdout);
+}
+
+int main(int argc, char **argv)
+{
+    Options options;
+    if (argc < 2 || !ParseArguments(argc, argv, options)) {
+        fputs(Usage, stderr);
+        return 2;
+    }
+    if (options.module.empty())
+        options.module = ModuleBeside(argv[0]);
+    LoadedModule module;
+    std::string error;
+    if (!LoadModule(options.module, module, error))
+        return Fail(error), 1;
+    fs::path lng = fs::path(options.module).parent_path() / "QuillmereEng.lng";
+    if (!LoadMessages(lng.string())) {
+        UnloadModule(module);
+        return Fail("cannot read the message catalogue " + lng.string()), 1;
+    }
+    fs::path dir = fs::absolute(options.dir);
+    Host.curDir = HostPath(dir.lexically_normal().string());
+    Host.selection = options.names;
+
+    auto before = Fingerprints(dir);
+    Drive(module, options);
+    UnloadModule(module);
+    ReportChanges(before, dir);
+    return 0;
+}
