@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 namespace fs = std::filesystem;
 
@@ -134,4 +135,50 @@ std::string ConvertThroughFiles(const std::string &in, DWORD mode)
     CloseHandle(source);
     CloseHandle(target);
     return ReadBytes(to);
+}
+
+// Short enough to leave room under the 79-character settings key.
+std::string FreshRootKey()
+{
+    static const unsigned run = (unsigned)time(nullptr) ^ (unsigned)std::random_device()();
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    unsigned hash = 2166136261u;
+    for (const char *c = test->name(); *c; c++)
+        hash = (hash ^ (unsigned char)*c) * 16777619u;
+    for (const char *c = test->test_suite_name(); *c; c++)
+        hash = (hash ^ (unsigned char)*c) * 16777619u;
+    char key[64];
+    snprintf(key, sizeof key, "Software\\QuillmereTests\\%08x\\%08x", run, hash);
+    return key;
+}
+
+StoredValue QueryValue(const std::string &key, const char *name)
+{
+    StoredValue value;
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return value;
+    BYTE data[64];
+    DWORD size = sizeof data;
+    if (RegQueryValueExA(handle, name, nullptr, &value.type, data, &size) == ERROR_SUCCESS) {
+        value.present = true;
+        value.bytes.assign((const char *)data, size);
+    }
+    RegCloseKey(handle);
+    return value;
+}
+
+void StoreValue(const std::string &key, const char *name, DWORD type, const std::string &bytes)
+{
+    HKEY handle;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &handle, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(handle, name, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size());
+    RegCloseKey(handle);
+}
+
+std::string DwordBytes(DWORD value)
+{
+    return std::string((const char *)&value, sizeof value);
 }

@@ -34,3 +34,16 @@ std::string ModelConvert(const std::string &in, DWORD mode);
 
 // Converts bytes through ConvertLineBreaks with real files.
 std::string ConvertThroughFiles(const std::string &in, DWORD mode);
+
+// A registry root key no other test or run shares.
+std::string FreshRootKey();
+
+// A value as the registry holds it; type 0 and no bytes when absent.
+struct StoredValue {
+    DWORD type = 0;
+    std::string bytes;
+    bool present = false;
+};
+StoredValue QueryValue(const std::string &key, const char *name);
+void StoreValue(const std::string &key, const char *name, DWORD type, const std::string &bytes);
+std::string DwordBytes(DWORD value);
