@@ -1,0 +1,292 @@
+// The module end to end: loaded from its installable folder and driven by
+// the stand-in host as the real host drives it.
+#include "host/messages.h"
+#include "quillhost/loader.h"
+#include "quillhost/standin.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+#ifdef _WIN32
+const char ModulePath[] = "..\\dist\\Quillmere\\Quillmere.dll";
+const char CatalogPath[] = "..\\dist\\Quillmere\\QuillmereEng.lng";
+#else
+const char ModulePath[] = "../dist/Quillmere/Quillmere.so";
+const char CatalogPath[] = "../dist/Quillmere/QuillmereEng.lng";
+#endif
+
+const std::string CrLf = "a\r\nb\r\n";
+const std::string Lf = "a\nb\n";
+
+class Module : public ::testing::Test {
+protected:
+    LoadedModule module;
+    std::string dir, rootKey, key;
+    PluginStartupInfo info;
+
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(LoadModule(ModulePath, module, error)) << error;
+        ASSERT_TRUE(LoadMessages(CatalogPath));
+        dir = Scratch();
+        ResetHost(HostPath(dir));
+        rootKey = FreshRootKey();
+        key = rootKey + "\\Quillmere";
+        info = StartupInfoFor(rootKey.c_str());
+    }
+
+    void TearDown() override { UnloadModule(module); }
+
+    void Start() { module.SetStartupInfo(&info); }
+
+    void Reload()
+    {
+        UnloadModule(module);
+        std::string error;
+        ASSERT_TRUE(LoadModule(ModulePath, module, error)) << error;
+        Start();
+    }
+
+    // One pick of the menu entry; the host's calls of that run alone.
+    std::vector<std::string> Run()
+    {
+        Host.calls.clear();
+        EXPECT_EQ(module.OpenPlugin(OPEN_PLUGINSMENU, 0), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(Host.listingsHeld, 0);
+        return Host.calls;
+    }
+
+    std::string File(const std::string &name, const std::string &bytes)
+    {
+        std::string path = PathIn(dir, name);
+        WriteBytes(path, bytes);
+        return path;
+    }
+};
+
+TEST_F(Module, SmallStartupRecordLeavesItInert)
+{
+    StoreValue(key, "ConvertMode", REG_DWORD, DwordBytes(1));
+    info.StructSize = MinStartupInfoSize - 1;
+    Start();
+    PluginInfo plugin, untouched;
+    memset(&plugin, 0xAB, sizeof plugin);
+    memcpy(&untouched, &plugin, sizeof plugin);
+    module.GetPluginInfo(&plugin);
+    EXPECT_EQ(memcmp(&plugin, &untouched, sizeof plugin), 0);
+    std::string file = File("x.txt", CrLf);
+    Host.selection = {"x.txt"};
+    EXPECT_TRUE(Run().empty());
+    EXPECT_TRUE(Host.calls.empty());
+    EXPECT_EQ(ReadBytes(file), CrLf);
+}
+
+TEST_F(Module, OffersOneMenuEntry)
+{
+    Start();
+    PluginInfo plugin;
+    memset(&plugin, 0, sizeof plugin);
+    module.GetPluginInfo(&plugin);
+    EXPECT_EQ(plugin.StructSize, (int)sizeof(PluginInfo));
+    ASSERT_EQ(plugin.PluginMenuStringsNumber, 1);
+    EXPECT_STREQ(plugin.PluginMenuStrings[0], Host.messages[MsgMenuItem].c_str());
+    EXPECT_EQ(plugin.DiskMenuStringsNumber, 0);
+    EXPECT_EQ(plugin.PluginConfigStringsNumber, 0);
+    EXPECT_EQ(plugin.CommandPrefix, nullptr);
+    EXPECT_EQ(plugin.Flags, 0u);
+}
+
+struct ItemExpectation {
+    int type, x1, y1, x2, y2;
+    DWORD flags;
+    int defaultButton;
+    std::string text;
+};
+
+TEST_F(Module, DialogIsLaidOutAndPresetFromTheStore)
+{
+    StoreValue(key, "ConvertMode", REG_DWORD, DwordBytes(1));
+    StoreValue(key, "ProcessSubDir", REG_DWORD, DwordBytes(1));
+    Start();
+    Host.close = DialogClose::Cancel;
+    Run();
+    const std::vector<std::string> &m = Host.messages;
+    const ItemExpectation expected[10] = {
+        {DI_DOUBLEBOX, 3, 1, 42, 10, 0, 0, m[MsgTitle]},
+        {DI_RADIOBUTTON, 5, 2, 0, 0, DIF_GROUP, 0, "to &Unix"},
+        {DI_RADIOBUTTON, 5, 3, 0, 0, 0, 0, "to &Windows"},
+        {DI_TEXT, 5, 4, 0, 0, 0x10200, 0, ""},
+        {DI_CHECKBOX, 5, 5, 0, 0, 0, 0, m[MsgProcessSubDir]},
+        {DI_TEXT, 5, 6, 0, 0, 0x10200, 0, ""},
+        {DI_CHECKBOX, 5, 7, 0, 0, 0, 0, m[MsgThisRunOnly]},
+        {DI_TEXT, 5, 8, 0, 0, 0x10200, 0, ""},
+        {DI_BUTTON, 0, 9, 0, 0, DIF_CENTERGROUP, 1, m[MsgAccept]},
+        {DI_BUTTON, 0, 9, 0, 0, DIF_CENTERGROUP, 0, m[MsgCancel]},
+    };
+    ASSERT_EQ(Host.dialogAsShown.size(), 10u);
+    for (int i = 0; i < 10; i++) {
+        const FarDialogItem &item = Host.dialogAsShown[(size_t)i];
+        const ItemExpectation &e = expected[i];
+        EXPECT_EQ(item.Type, e.type) << i;
+        EXPECT_EQ(item.X1, e.x1) << i;
+        EXPECT_EQ(item.Y1, e.y1) << i;
+        EXPECT_EQ(item.X2, e.x2) << i;
+        EXPECT_EQ(item.Y2, e.y2) << i;
+        EXPECT_EQ(item.Flags, e.flags) << i;
+        EXPECT_EQ(item.DefaultButton, e.defaultButton) << i;
+        EXPECT_EQ(std::string(item.Data), e.text) << i;
+        EXPECT_EQ(item.Focus, i == 2 ? 1 : 0) << i;
+        EXPECT_EQ(item.Selected, i == 2 || i == 4 ? 1 : 0) << i;
+    }
+}
+
+TEST_F(Module, AcceptedRunCallsTheHostInOrder)
+{
+    Start();
+    File("x.txt", CrLf);
+    Host.selection = {"x.txt"};
+    std::vector<std::string> calls = Run();
+    const std::vector<std::string> expected = {
+        "GetMsg(7, 3)", "GetMsg(7, 4)", "GetMsg(7, 6)", "GetMsg(7, 1)", "GetMsg(7, 2)",
+        "Dialog(7, -1, -1, 46, 12, \"Contents\", items, 10)",
+        "Control(INVALID_HANDLE_VALUE, 1, info)",
+        "SaveScreen(0, 0, -1, -1)",
+        "GetMsg(7, 3)", "GetMsg(7, 5)",
+        "Message(7, 0, null, [\"" + Host.messages[MsgTitle] + "\", \"" + Host.messages[MsgWorking] + "\"], 2, 0)",
+        "RestoreScreen(saved)",
+        "Control(INVALID_HANDLE_VALUE, 3, null)",
+        "Control(INVALID_HANDLE_VALUE, 5, null)",
+    };
+    EXPECT_EQ(calls, expected);
+    EXPECT_EQ(ReadBytes(PathIn(dir, "x.txt")), Lf);
+}
+
+TEST_F(Module, ClosingWithoutAcceptChangesNothing)
+{
+    Start();
+    std::string file = File("x.txt", CrLf);
+    Host.selection = {"x.txt"};
+    Host.pickRadio = 2;
+    Host.subdirs = 1;
+    for (DialogClose close : {DialogClose::Cancel, DialogClose::Escape}) {
+        Host.close = close;
+        std::vector<std::string> calls = Run();
+        EXPECT_EQ(calls.back().rfind("Dialog(", 0), 0u) << "nothing after the dialog";
+    }
+    EXPECT_EQ(ReadBytes(file), CrLf);
+    EXPECT_FALSE(QueryValue(key, "ConvertMode").present);
+}
+
+TEST_F(Module, SavedChoicesReachTheNextDialogAndTheNextLoad)
+{
+    Start();
+    Host.pickRadio = 2;
+    Host.subdirs = 1;
+    Run();
+    EXPECT_EQ(QueryValue(key, "ConvertMode").bytes, DwordBytes(1));
+    EXPECT_EQ(QueryValue(key, "ProcessSubDir").bytes, DwordBytes(1));
+    for (bool reload : {false, true}) {
+        if (reload)
+            Reload();
+        Host.pickRadio = 0;
+        Host.subdirs = -1;
+        Host.close = DialogClose::Cancel;
+        Run();
+        EXPECT_EQ(Host.dialogAsShown[2].Selected, 1) << reload;
+        EXPECT_EQ(Host.dialogAsShown[4].Selected, 1) << reload;
+    }
+}
+
+TEST_F(Module, ThisRunOnlyConvertsThenPutsTheChoicesBack)
+{
+    Start();
+    MakeFolder(PathIn(dir, "d"));
+    std::string file = File("d/x.txt", "a\nb\n");
+    Host.selection = {"d"};
+    Host.pickRadio = 2;
+    Host.subdirs = 1;
+    Host.thisRunOnly = true;
+    Run();
+    EXPECT_EQ(ReadBytes(file), "a\r\nb\r\n");
+    EXPECT_FALSE(QueryValue(key, "ConvertMode").present);
+
+    ResetHost(Host.curDir);
+    Host.close = DialogClose::Cancel;
+    Run();
+    EXPECT_EQ(Host.dialogAsShown[1].Selected, 1);
+    EXPECT_EQ(Host.dialogAsShown[4].Selected, 0);
+    EXPECT_EQ(Host.dialogAsShown[6].Selected, 0);
+}
+
+TEST_F(Module, RunWithoutSelectionStillStoresAndRefreshes)
+{
+    Start();
+    Host.cursorItem = "..";
+    Host.pickRadio = 2;
+    std::vector<std::string> calls = Run();
+    EXPECT_EQ(QueryValue(key, "ConvertMode").bytes, DwordBytes(1));
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "RestoreScreen(saved)"), calls.end());
+    EXPECT_EQ(calls.back(), "Control(INVALID_HANDLE_VALUE, 5, null)");
+}
+
+TEST_F(Module, CursorItemStandsInForAnEmptySelection)
+{
+    Start();
+    std::string file = File("x.txt", CrLf);
+    Host.cursorItem = "x.txt";
+    Run();
+    EXPECT_EQ(ReadBytes(file), Lf);
+}
+
+TEST_F(Module, NoPanelInformationWalksNothing)
+{
+    Start();
+    std::string file = File("x.txt", CrLf);
+    Host.selection = {"x.txt"};
+    Host.panelInfoFails = true;
+    Host.pickRadio = 2;
+    std::vector<std::string> calls = Run();
+    EXPECT_EQ(ReadBytes(file), CrLf);
+    EXPECT_EQ(QueryValue(key, "ConvertMode").bytes, DwordBytes(1));
+    EXPECT_EQ(calls.back(), "Control(INVALID_HANDLE_VALUE, 5, null)");
+}
+
+TEST_F(Module, ConvertsAMultiFileSelectionInBothListingForms)
+{
+    Start();
+    for (ListingForm form : {ListingForm::Direct, ListingForm::Subtree}) {
+        MakeFolder(PathIn(dir, "d/e"));
+        std::vector<std::string> files = {File("x.txt", CrLf), File("y.txt", CrLf),
+                                          File("d/z.txt", CrLf), File("d/e/w.txt", CrLf)};
+        std::string untouched = File("not-selected.txt", CrLf);
+        Host.selection = {"x.txt", "y.txt", "d"};
+        Host.listing = form;
+        Host.pickRadio = 1;
+        Host.subdirs = 1;
+        Run();
+        for (const std::string &file : files)
+            EXPECT_EQ(ReadBytes(file), Lf) << file;
+        EXPECT_EQ(ReadBytes(untouched), CrLf);
+        EXPECT_EQ(CountTemporaries(), 0);
+    }
+}
+
+TEST_F(Module, SelectedDotDotIsSkipped)
+{
+    Start();
+    std::string outside = PathIn(dir, "../outside.txt");
+    WriteBytes(outside, CrLf);
+    Host.selection = {"..", "."};
+    Host.pickRadio = 1;
+    Host.subdirs = 1;
+    Run();
+    EXPECT_TRUE(Host.listed.empty());
+    EXPECT_EQ(ReadBytes(outside), CrLf);
+}
+
+} // namespace
