@@ -5,26 +5,117 @@
 #include <cstring>
 
 #ifdef __SSE2__
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 static const unsigned char Cr = 0x0D;
 static const unsigned char Lf = 0x0A;
 
+// Runs of ordinary bytes are copied a whole chunk at a time: each chunk is
+// stored to the output before it is searched, and the output then advances
+// only up to the first line break in it. Bytes stored past that point are
+// overwritten by what follows; hence the output's slack of one chunk.
 #ifdef __SSE2__
 // SSE2 is part of every x86-64 processor, so this path needs no check.
-static const unsigned char *FindInChunks(const unsigned char *from, const unsigned char *end)
+static unsigned Matches(__m128i chunk, unsigned char byte)
 {
-    const __m128i crs = _mm_set1_epi8((char)Cr);
-    const __m128i lfs = _mm_set1_epi8((char)Lf);
-    for (; end - from >= 16; from += 16) {
-        __m128i chunk = _mm_loadu_si128((const __m128i *)from);
-        __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(chunk, crs), _mm_cmpeq_epi8(chunk, lfs));
-        int mask = _mm_movemask_epi8(hits);
-        if (mask != 0)
-            return from + __builtin_ctz((unsigned)mask);
+    return (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8((char)byte)));
+}
+
+static void CopyChunks(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
+{
+    while (end - at >= 16) {
+        __m128i chunk = _mm_loadu_si128((const __m128i *)at);
+        _mm_storeu_si128((__m128i *)put, chunk);
+        unsigned mask = Matches(chunk, Cr) | Matches(chunk, Lf);
+        if (mask != 0) {
+            int ordinary = __builtin_ctz(mask);
+            at += ordinary;
+            put += ordinary;
+            return;
+        }
+        at += 16;
+        put += 16;
     }
-    return from;
+}
+
+// Ordinary text has at most one line break in most 32-byte chunks. Such a
+// chunk is converted without a branch on where its break lies: the chunk
+// is stored, then the rest of the input from the break on is stored again
+// one byte earlier (a CR dropped) or later (a CR inserted). A chunk is
+// simple when its last byte is no line break (so nothing in it pairs with
+// what follows) and it holds ordinary bytes and either one pair or, for the
+// target form, lone breaks; anything else is left to the byte-wise path.
+// The tests are written with & and | so that they compile to no branch
+// but the one that leaves; the second store reads up to 65 bytes ahead.
+// AVX2 is used only where the processor has it.
+#define WITH_AVX2 __attribute__((target("avx2,bmi")))
+
+enum : long {
+    SimpleLookahead = 65,
+};
+
+WITH_AVX2 static unsigned Matches32(__m256i chunk, unsigned char byte)
+{
+    return (unsigned)_mm256_movemask_epi8(_mm256_cmpeq_epi8(chunk, _mm256_set1_epi8((char)byte)));
+}
+
+WITH_AVX2 static unsigned FirstOr32(unsigned mask)
+{
+    return (unsigned)__builtin_ctzll(mask | (1ull << 32));
+}
+
+WITH_AVX2 static void SimpleChunksToLf(const unsigned char *&at, const unsigned char *end,
+                                       unsigned char *&put)
+{
+    while (end - at >= SimpleLookahead) {
+        __m256i chunk = _mm256_loadu_si256((const __m256i *)at);
+        unsigned cr = Matches32(chunk, Cr), lf = Matches32(chunk, Lf);
+        // Lone LFs and one CR LF pair. Dropping that CR is right even after
+        // an LF: LF CR LF is the pair LF CR and a lone LF, LF LF either way.
+        bool simple = ((cr | lf) < 0x80000000u) & ((cr & (cr - 1)) == 0) &
+                      ((cr == 0) | ((lf & (cr << 1)) != 0));
+        if (!simple)
+            return;
+        unsigned k = FirstOr32(cr);
+        _mm256_storeu_si256((__m256i *)put, chunk);
+        _mm256_storeu_si256((__m256i *)(put + k), _mm256_loadu_si256((const __m256i *)(at + k + 1)));
+        at += 32;
+        put += 32 - (cr != 0);
+    }
+}
+
+WITH_AVX2 static void SimpleChunksToCrLf(const unsigned char *&at, const unsigned char *end,
+                                         unsigned char *&put)
+{
+    while (end - at >= SimpleLookahead) {
+        __m256i chunk = _mm256_loadu_si256((const __m256i *)at);
+        unsigned cr = Matches32(chunk, Cr), lf = Matches32(chunk, Lf);
+        // One lone LF, or one CR LF pair, which stays as it is.
+        bool simple = ((cr | lf) < 0x80000000u) & ((lf & (lf - 1)) == 0) & ((cr == 0) | (lf == cr << 1));
+        if (!simple)
+            return;
+        unsigned k = FirstOr32(lf);
+        unsigned insert = (cr == 0) & (lf != 0);
+        _mm256_storeu_si256((__m256i *)put, chunk);
+        // Without an insert the second store puts the LF back over this CR.
+        put[k] = Cr;
+        _mm256_storeu_si256((__m256i *)(put + k + insert), _mm256_loadu_si256((const __m256i *)(at + k)));
+        at += 32;
+        put += 32 + insert;
+    }
+}
+
+static void SimpleChunks(const unsigned char *&at, const unsigned char *end, unsigned char *&put,
+                         DWORD mode)
+{
+    static const bool HaveAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi");
+    if (!HaveAvx2)
+        return;
+    if (mode == ModeToLf)
+        SimpleChunksToLf(at, end, put);
+    else
+        SimpleChunksToCrLf(at, end, put);
 }
 #else
 // Word at a time with plain integer instructions, so the 32-bit module runs
@@ -39,25 +130,35 @@ static Word ZeroBytes(Word w)
     return (w - Ones) & ~w & Highs;
 }
 
-static const unsigned char *FindInChunks(const unsigned char *from, const unsigned char *end)
+static void SimpleChunks(const unsigned char *&, const unsigned char *, unsigned char *&, DWORD)
 {
-    for (; (size_t)(end - from) >= sizeof(Word); from += sizeof(Word)) {
+}
+
+static void CopyChunks(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
+{
+    while ((size_t)(end - at) >= sizeof(Word)) {
         Word w;
-        memcpy(&w, from, sizeof w);
+        memcpy(&w, at, sizeof w);
+        memcpy(put, &w, sizeof w);
         Word hits = ZeroBytes(w ^ (Ones * Cr)) | ZeroBytes(w ^ (Ones * Lf));
-        if (hits != 0)
-            return from + __builtin_ctzll(hits) / 8;
+        if (hits != 0) {
+            int ordinary = __builtin_ctzll(hits) / 8;
+            at += ordinary;
+            put += ordinary;
+            return;
+        }
+        at += sizeof(Word);
+        put += sizeof(Word);
     }
-    return from;
 }
 #endif
 
-const unsigned char *FindLineBreak(const unsigned char *from, const unsigned char *end)
+// Copies ordinary bytes up to the next CR or LF, or to end.
+static void CopyOrdinary(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
 {
-    from = FindInChunks(from, end);
-    while (from < end && *from != Cr && *from != Lf)
-        from++;
-    return from;
+    CopyChunks(at, end, put);
+    while (at < end && *at != Cr && *at != Lf)
+        *put++ = *at++;
 }
 
 ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mode,
@@ -67,10 +168,8 @@ ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mod
     const unsigned char *end = in + filled;
     unsigned char *put = out;
     for (;;) {
-        const unsigned char *found = FindLineBreak(at, end);
-        memcpy(put, at, (size_t)(found - at));
-        put += found - at;
-        at = found;
+        SimpleChunks(at, end, put, mode);
+        CopyOrdinary(at, end, put);
         if (at == end || (at + 1 == end && more))
             break;
         // CR ^ LF turns either line-break byte into the other one.

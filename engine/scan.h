@@ -8,11 +8,13 @@ struct ScanResult {
     DWORD produced; // output bytes written
 };
 
-// Scans in[0, filled) into out, which must have room for 2 * filled bytes.
+enum : DWORD {
+    ScanSlack = 16, // room the scan may write past its output, never read back
+};
+
+// Scans in[0, filled) into out, which must have room for 2 * filled +
+// ScanSlack bytes.
 // While more data may follow, a CR or LF that is the last byte is held back
 // unless it completes a pair.
 ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mode,
                      unsigned char *out);
-
-// The first CR or LF in [from, end), or end.
-const unsigned char *FindLineBreak(const unsigned char *from, const unsigned char *end);
