@@ -84,19 +84,19 @@ TEST_P(Converter, ConvertingAgainChangesNothing)
 INSTANTIATE_TEST_SUITE_P(Table, Converter, ::testing::ValuesIn(Cases),
                          [](const ::testing::TestParamInfo<Case> &info) { return info.param.name; });
 
-// Random inputs rich in line breaks against the byte-at-a-time model, across
-// block boundaries and in every scan position the fast search can meet.
+// Random files against the byte-at-a-time model, across block boundaries:
+// from runs of nothing but line breaks to long lines of ordinary bytes.
 TEST(ConverterRandom, MatchesTheModel)
 {
     std::mt19937 random(20261208);
-    const char alphabet[] = {'\r', '\n', 'a', '\0', '\r', '\n', '\xff', ' '};
-    for (int round = 0; round < 60; round++) {
-        size_t length = random() % 7000;
-        int breakShare = 1 + (int)(random() % 8);
+    const char breaks[] = {'\r', '\n'};
+    const char ordinary[] = {'a', '\0', '\xff', ' ', '\x0b', '\x8d'};
+    for (int round = 0; round < 200; round++) {
+        size_t length = random() % 9000;
+        unsigned sparseness = 1u << (random() % 8);
         std::string in(length, 'q');
         for (char &c : in)
-            if ((int)(random() % 8) < breakShare)
-                c = alphabet[random() % sizeof alphabet];
+            c = random() % sparseness == 0 ? breaks[random() % 2] : ordinary[random() % sizeof ordinary];
         DWORD mode = random() % 2;
         ASSERT_EQ(ConvertThroughFiles(in, mode), ModelConvert(in, mode))
             << "round " << round << ", length " << length;
