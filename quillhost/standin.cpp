@@ -243,6 +243,12 @@ static int WINAPI StandInGetDirList(const char *dir, PluginPanelItem **items, in
     if (Host.listingFails || !fs::is_directory(path, error))
         return 0;
     std::vector<PluginPanelItem> list = Host.listing == ListingForm::Direct ? ListDirect(path) : ListSubtree(path);
+    if (Host.listingAddsDots) {
+        list.insert(list.begin(), PanelItem("..", FILE_ATTRIBUTE_DIRECTORY));
+        list.insert(list.begin(), PanelItem(".", FILE_ATTRIBUTE_DIRECTORY));
+    }
+    if (Host.afterListing)
+        Host.afterListing(dir);
     if (!list.empty()) {
         *items = new PluginPanelItem[list.size()];
         std::copy(list.begin(), list.end(), *items);

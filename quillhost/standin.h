@@ -5,6 +5,7 @@
 
 #include "host/plugin.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ struct StandInHost {
 
     ListingForm listing = ListingForm::Direct;
     bool listingFails = false;
+    bool listingAddsDots = false; // a misbehaving host that lists "." and ".."
+    std::function<void(const std::string &dir)> afterListing; // the world moves on
 
     // The user at the dialog: 0 leaves the preset, 1 or 2 picks that radio
     // button; -1 leaves the box as preset, 0 or 1 sets it.
