@@ -1,6 +1,7 @@
 #include "standin.h"
 #include "screen.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -243,6 +244,10 @@ static int WINAPI StandInGetDirList(const char *dir, PluginPanelItem **items, in
     if (Host.listingFails || !fs::is_directory(path, error))
         return 0;
     std::vector<PluginPanelItem> list = Host.listing == ListingForm::Direct ? ListDirect(path) : ListSubtree(path);
+    // In name order, like a sorted panel, so tests know what comes first.
+    std::sort(list.begin(), list.end(), [](const PluginPanelItem &a, const PluginPanelItem &b) {
+        return strcmp(a.FindData.cFileName, b.FindData.cFileName) < 0;
+    });
     if (Host.listingAddsDots) {
         list.insert(list.begin(), PanelItem("..", FILE_ATTRIBUTE_DIRECTORY));
         list.insert(list.begin(), PanelItem(".", FILE_ATTRIBUTE_DIRECTORY));

@@ -1,15 +1,27 @@
-// Faults injected under the rewrite, natively: reads and writes that fail
-// part-way through a file, and a real write refused by a file-size limit.
-// Whatever fails, the source stays byte-identical with its time stamps and
-// no temporary is left.
+// Faults under the walk and the rewrite, natively: reads and writes that
+// fail part-way, a real write refused by a file-size limit, a source that
+// vanishes or is locked after the listing, sources that are no regular
+// file, a working directory where no temporary can be made or from which
+// the move would cross file systems. Whatever fails, the source stays
+// byte-identical with its time stamps, no temporary is left, and the walk
+// goes on with the next entry.
 #include "engine/engine.h"
+#include "quillhost/standin.h"
 #include "settings/settings.h"
 #include "support.h"
+#include "walk/walk.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+extern "C" void SetStartupInfo(const PluginStartupInfo *info);
 
 // The link wraps the platform's ReadFile and WriteFile with these; a count
 // above zero makes that many calls succeed and the next one fail.
@@ -43,10 +55,42 @@ extern "C" BOOL __wrap_WriteFile(HANDLE file, const void *buffer, DWORD size, DW
 
 namespace {
 
+const std::string Original = [] {
+    std::string text;
+    for (int i = 0; i < 900; i++)
+        text += "line\r\n";
+    return text;
+}();
+
+// The working directory for faults of the place temporaries are made in.
+struct WorkingDirectory {
+    std::string saved;
+    void MoveTo(const std::string &dir)
+    {
+        saved = std::filesystem::current_path().string();
+        ASSERT_EQ(chdir(dir.c_str()), 0) << dir;
+    }
+    void Restore()
+    {
+        if (!saved.empty()) {
+            ASSERT_EQ(chdir(saved.c_str()), 0);
+        }
+        saved.clear();
+    }
+};
+
+WorkingDirectory Working;
+int LockHolder = -1;
+struct rlimit SavedSizeLimit;
+
+// One fault: how it is set up in the folder (the victim is the folder's
+// first entry, "a-victim"), armed and disarmed, and whether the rest of the
+// walk can still convert.
 struct Fault {
     const char *name;
-    int readsBefore, writesBefore; // 1 = the first call fails
-    long sizeLimit;                // bytes a file may grow to, 0 = none
+    void (*prepare)(const std::string &victim);
+    void (*arm)();
+    bool othersConvert;
 };
 
 void PrintTo(const Fault &f, std::ostream *os)
@@ -54,57 +98,135 @@ void PrintTo(const Fault &f, std::ostream *os)
     *os << f.name;
 }
 
+void TextVictim(const std::string &victim)
+{
+    WriteBytes(victim, Original);
+    Backdate(victim);
+}
+
+void NoArming() {}
+
+void LowerSizeLimit()
+{
+    getrlimit(RLIMIT_FSIZE, &SavedSizeLimit);
+    struct rlimit lowered = SavedSizeLimit;
+    lowered.rlim_cur = 3000;
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &lowered);
+}
+
+std::string ShmFolder()
+{
+    return "/dev/shm/quillmere-faults-" + std::to_string(getpid());
+}
+
 const Fault Faults[] = {
-    {"FirstReadFails", 1, 0, 0},
-    {"ReadFailsPartWay", 3, 0, 0},
-    {"FirstWriteFails", 0, 1, 0},
-    {"WriteFailsPartWay", 0, 2, 0},
-    {"LastWriteFails", 0, 4, 0},
-    {"FileSizeLimitReached", 0, 0, 3000},
+    {"FirstReadFails", TextVictim, [] { ReadsBeforeFault = 1; }, true},
+    {"ReadFailsPartWay", TextVictim, [] { ReadsBeforeFault = 3; }, true},
+    {"FirstWriteFails", TextVictim, [] { WritesBeforeFault = 1; }, true},
+    {"WriteFailsPartWay", TextVictim, [] { WritesBeforeFault = 2; }, true},
+    {"LastWriteFails", TextVictim, [] { WritesBeforeFault = 4; }, true},
+    // A real write refused by the file system once the file is too big;
+    // the small file after it still fits.
+    {"FileSizeLimitReached", TextVictim, LowerSizeLimit, true},
+    {"SourceVanishesAfterListing", TextVictim,
+     [] {
+         Host.afterListing = [](const std::string &dir) { unlink((NativeOf(dir) + "/a-victim").c_str()); };
+     },
+     true},
+    {"SourceLockedByAnotherHolder", TextVictim,
+     [] {
+         Host.afterListing = [](const std::string &dir) {
+             LockHolder = open((NativeOf(dir) + "/a-victim").c_str(), O_RDONLY);
+             flock(LockHolder, LOCK_EX);
+         };
+     },
+     true},
+    {"SourceIsADirectory", [](const std::string &victim) { MakeFolder(victim); }, [] { Settings.ProcessSubDir = 0; }, true},
+    {"SourceIsAFifo", [](const std::string &victim) { mkfifo(victim.c_str(), 0600); }, NoArming, true},
+    {"SourceIsADevice", [](const std::string &victim) { symlink("/dev/zero", victim.c_str()); }, NoArming, true},
+    {"WorkingDirectoryNotWritable", TextVictim, [] { Working.MoveTo("/proc"); }, false},
+    {"ReplacingMoveAcrossFileSystems", TextVictim,
+     [] {
+         MakeFolder(ShmFolder());
+         Working.MoveTo(ShmFolder());
+     },
+     false},
 };
 
-class RewriteUnderFault : public ::testing::TestWithParam<Fault> {};
+class WalkUnderFault : public ::testing::TestWithParam<Fault> {
+protected:
+    PluginStartupInfo info;
 
-void RewriteWithSizeLimit(const std::string &path, long limit)
+    void SetUp() override
+    {
+        ResetHost("");
+        info = StartupInfoFor("Software\\QuillmereFaults");
+        SetStartupInfo(&info);
+    }
+
+    void TearDown() override
+    {
+        ReadsBeforeFault = WritesBeforeFault = 0;
+        Host.afterListing = nullptr;
+        setrlimit(RLIMIT_FSIZE, &SavedSizeLimit);
+        Working.Restore();
+        std::filesystem::remove_all(ShmFolder());
+        if (LockHolder >= 0)
+            close(LockHolder);
+        LockHolder = -1;
+    }
+};
+
+struct Snapshot {
+    std::string bytes;
+    FileTimes times;
+    bool regular;
+};
+
+Snapshot Take(const std::string &path)
 {
-    struct rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    struct rlimit lowered = saved;
-    lowered.rlim_cur = (rlim_t)limit;
-    signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lowered), 0);
-    RewriteFile(path.c_str());
-    setrlimit(RLIMIT_FSIZE, &saved);
+    struct stat info;
+    bool regular = lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return Snapshot{regular ? ReadBytes(path) : "", regular ? TimesOf(path) : FileTimes{}, regular};
 }
 
-TEST_P(RewriteUnderFault, LeavesTheSourceAsItWas)
+TEST_P(WalkUnderFault, LeavesTheVictimAsItWasAndGoesOn)
 {
     const Fault &f = GetParam();
-    std::string path = PathIn(Scratch(), "big.txt");
-    std::string original;
-    for (int i = 0; i < 900; i++)
-        original += "line\r\n";
-    WriteBytes(path, original);
-    Backdate(path);
-    FileTimes before = TimesOf(path);
+    getrlimit(RLIMIT_FSIZE, &SavedSizeLimit);
+    std::string dir = Scratch();
+    std::string victim = PathIn(dir, "a-victim"), other = PathIn(dir, "b-other.txt");
+    f.prepare(victim);
+    WriteBytes(other, "x\r\ny\r\n");
+    Snapshot before = Take(victim);
+    int temporariesBefore = CountTemporaries();
 
     Settings.ConvertMode = ModeToLf;
-    ReadsBeforeFault = f.readsBefore;
-    WritesBeforeFault = f.writesBefore;
-    if (f.sizeLimit)
-        RewriteWithSizeLimit(path, f.sizeLimit);
-    else
-        RewriteFile(path.c_str());
-    bool faultHappened = ReadsBeforeFault == 0 && WritesBeforeFault == 0;
-    ReadsBeforeFault = WritesBeforeFault = 0;
+    Settings.ProcessSubDir = 1;
+    f.arm();
+    std::string hostDir = HostPath(dir);
+    ProcessEntry(hostDir.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+    if (Settings.ProcessSubDir == 0)
+        for (const char *name : {"a-victim", "b-other.txt"})
+            ProcessEntry(HostPath(PathIn(dir, name)).c_str(), 0);
+    bool fired = ReadsBeforeFault == 0 && WritesBeforeFault == 0;
+    EXPECT_EQ(CountTemporaries(), 0) << "in the working directory of the fault";
+    TearDown();
 
-    EXPECT_TRUE(faultHappened);
-    EXPECT_EQ(ReadBytes(path), original);
-    EXPECT_TRUE(SameTime(TimesOf(path).write, before.write));
-    EXPECT_EQ(CountTemporaries(), 0);
+    EXPECT_TRUE(fired) << "the fault was never met";
+    Snapshot after = Take(victim);
+    if (Exists(victim)) {
+        EXPECT_EQ(after.regular, before.regular);
+        EXPECT_EQ(after.bytes, before.bytes);
+        EXPECT_TRUE(SameTime(after.times.write, before.times.write));
+    }
+    EXPECT_EQ(ReadBytes(other), f.othersConvert ? "x\ny\n" : "x\r\ny\r\n");
+    EXPECT_EQ(CountTemporaries(), temporariesBefore);
+    EXPECT_EQ(Host.listingsHeld, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Matrix, RewriteUnderFault, ::testing::ValuesIn(Faults),
+INSTANTIATE_TEST_SUITE_P(Matrix, WalkUnderFault, ::testing::ValuesIn(Faults),
                          [](const ::testing::TestParamInfo<Fault> &info) { return info.param.name; });
 
 } // namespace
