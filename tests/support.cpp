@@ -59,6 +59,22 @@ bool IsFolder(const std::string &path)
     return fs::is_directory(path, error);
 }
 
+// Temporaries left by an earlier, interrupted run of a test program would
+// be counted against every test of this one.
+class RemoveStaleTemporaries : public ::testing::Environment {
+    void SetUp() override
+    {
+        for (const fs::directory_entry &entry : fs::directory_iterator(fs::current_path())) {
+            std::string name = entry.path().filename().string();
+            if (name.size() > 3 && (name.compare(0, 3, "cvt") == 0 || name.compare(0, 3, "CVT") == 0))
+                fs::remove(entry.path());
+        }
+    }
+};
+
+static ::testing::Environment *const CleanStart =
+    ::testing::AddGlobalTestEnvironment(new RemoveStaleTemporaries);
+
 int CountTemporaries()
 {
     int count = 0;
