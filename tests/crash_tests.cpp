@@ -1,0 +1,126 @@
+// Crash consistency: quillhost converts a tree of 2,000 files and is killed
+// with SIGKILL at random moments. After every kill each file is whole,
+// either as it was or fully converted, and none is missing.
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int Kills = 50;
+
+std::map<std::string, std::string> MakeOriginals(const std::string &root)
+{
+    std::mt19937 random(11);
+    std::map<std::string, std::string> originals;
+    for (int d = 0; d < 20; d++)
+        for (int f = 0; f < 100; f++) {
+            std::string text;
+            size_t size = 2048 + random() % 4096;
+            while (text.size() < size)
+                text += "file " + std::to_string(d * 100 + f) + " line " + std::to_string(text.size()) + "\r\n";
+            originals[PathIn(PathIn(root, "d" + std::to_string(d)), "f" + std::to_string(f) + ".txt")] = text;
+        }
+    return originals;
+}
+
+void Restore(const std::map<std::string, std::string> &originals)
+{
+    for (const auto &[path, text] : originals) {
+        MakeFolder(fs::path(path).parent_path().string());
+        if (!Exists(path) || ReadBytes(path) != text)
+            WriteBytes(path, text);
+    }
+}
+
+// Starts quillhost on the tree, in its own working directory; its output
+// goes nowhere.
+pid_t StartQuillhost(const std::string &root, const std::string &workDir)
+{
+    std::vector<std::string> args = {fs::absolute("../quillhost").string(), "--to", "unix", "--subdirs",
+                                     "--root-key", "Software\\QuillmereCrash", "--module",
+                                     fs::absolute("../dist/Quillmere/Quillmere.so").string(), root};
+    for (int d = 0; d < 20; d++)
+        args.push_back("d" + std::to_string(d));
+    pid_t child = fork();
+    if (child == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        if (chdir(workDir.c_str()) != 0)
+            _exit(126);
+        std::vector<char *> argv;
+        for (std::string &arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
+int CountTemporariesIn(const std::string &dir)
+{
+    int count = 0;
+    for (const fs::directory_entry &entry : fs::directory_iterator(dir))
+        if (entry.path().filename().string().compare(0, 3, "cvt") == 0) {
+            count++;
+            fs::remove(entry.path());
+        }
+    return count;
+}
+
+TEST(Crash, EveryFileIsWholeAfterAKill)
+{
+    std::string root = Scratch();
+    std::string tree = PathIn(root, "tree"), workDir = PathIn(root, "work");
+    MakeFolder(workDir);
+    std::map<std::string, std::string> originals = MakeOriginals(tree);
+    Restore(originals);
+
+    auto start = std::chrono::steady_clock::now();
+    int status = 0;
+    waitpid(StartQuillhost(tree, workDir), &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto fullRun = std::chrono::steady_clock::now() - start;
+    for (const auto &[path, text] : originals)
+        ASSERT_EQ(ReadBytes(path), ModelConvert(text, 0)) << path;
+
+    std::mt19937 random(12);
+    int killed = 0, converted = 0, temporaries = 0;
+    for (int kill = 0; kill < Kills; kill++) {
+        Restore(originals);
+        auto delay = std::chrono::duration_cast<std::chrono::microseconds>(fullRun) * (random() % 1000) / 1000;
+        pid_t child = StartQuillhost(tree, workDir);
+        std::this_thread::sleep_for(delay);
+        ::kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        killed += WIFSIGNALED(status);
+        for (const auto &[path, text] : originals) {
+            ASSERT_TRUE(Exists(path)) << "kill " << kill << ": " << path << " is missing";
+            std::string now = ReadBytes(path);
+            bool whole = now == text || now == ModelConvert(text, 0);
+            ASSERT_TRUE(whole) << "kill " << kill << ": " << path << " is neither original nor converted";
+            converted += now != text;
+        }
+        temporaries += CountTemporariesIn(workDir);
+    }
+    printf("%d kills (%d during the run), %zu files each: every file whole; "
+           "%d files found converted, %d temporaries left in the working directory\n",
+           Kills, killed, originals.size(), converted, temporaries);
+    RecordProperty("temporaries_left", temporaries);
+}
+
+} // namespace
