@@ -1,6 +1,7 @@
 // Scaffolding shared by the test programs of both builds.
 #pragma once
 
+#include "model.h"
 #include "platform/platform.h"
 
 #include <string>
@@ -28,9 +29,6 @@ FileTimes TimesOf(const std::string &path);
 void Backdate(const std::string &path);
 bool SameTime(const FILETIME &a, const FILETIME &b);
 
-// The reference the converter is measured against: whole-stream pairing, a
-// byte at a time.
-std::string ModelConvert(const std::string &in, DWORD mode);
 
 // Converts bytes through ConvertLineBreaks with real files.
 std::string ConvertThroughFiles(const std::string &in, DWORD mode);
