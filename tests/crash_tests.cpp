@@ -71,17 +71,6 @@ pid_t StartQuillhost(const std::string &root, const std::string &workDir)
     return child;
 }
 
-int CountTemporariesIn(const std::string &dir)
-{
-    int count = 0;
-    for (const fs::directory_entry &entry : fs::directory_iterator(dir))
-        if (entry.path().filename().string().compare(0, 3, "cvt") == 0) {
-            count++;
-            fs::remove(entry.path());
-        }
-    return count;
-}
-
 TEST(Crash, EveryFileIsWholeAfterAKill)
 {
     std::string root = Scratch();
@@ -115,7 +104,7 @@ TEST(Crash, EveryFileIsWholeAfterAKill)
             ASSERT_TRUE(whole) << "kill " << kill << ": " << path << " is neither original nor converted";
             converted += now != text;
         }
-        temporaries += CountTemporariesIn(workDir);
+        temporaries += CountTemporariesIn(workDir, true);
     }
     printf("%d kills (%d during the run), %zu files each: every file whole; "
            "%d files found converted, %d temporaries left in the working directory\n",

@@ -59,32 +59,37 @@ bool IsFolder(const std::string &path)
     return fs::is_directory(path, error);
 }
 
+static bool IsTemporary(const fs::path &path)
+{
+    std::string name = path.filename().string();
+    return name.size() > 3 && (name.compare(0, 3, "cvt") == 0 || name.compare(0, 3, "CVT") == 0);
+}
+
+int CountTemporariesIn(const std::string &dir, bool remove)
+{
+    int count = 0;
+    for (const fs::directory_entry &entry : fs::directory_iterator(dir))
+        if (IsTemporary(entry.path())) {
+            count++;
+            if (remove)
+                fs::remove(entry.path());
+        }
+    return count;
+}
+
+int CountTemporaries()
+{
+    return CountTemporariesIn(fs::current_path().string(), false);
+}
+
 // Temporaries left by an earlier, interrupted run of a test program would
 // be counted against every test of this one.
 class RemoveStaleTemporaries : public ::testing::Environment {
-    void SetUp() override
-    {
-        for (const fs::directory_entry &entry : fs::directory_iterator(fs::current_path())) {
-            std::string name = entry.path().filename().string();
-            if (name.size() > 3 && (name.compare(0, 3, "cvt") == 0 || name.compare(0, 3, "CVT") == 0))
-                fs::remove(entry.path());
-        }
-    }
+    void SetUp() override { CountTemporariesIn(fs::current_path().string(), true); }
 };
 
 static ::testing::Environment *const CleanStart =
     ::testing::AddGlobalTestEnvironment(new RemoveStaleTemporaries);
-
-int CountTemporaries()
-{
-    int count = 0;
-    for (const fs::directory_entry &entry : fs::directory_iterator(fs::current_path())) {
-        std::string name = entry.path().filename().string();
-        if (name.size() >= 3 && (name.compare(0, 3, "cvt") == 0 || name.compare(0, 3, "CVT") == 0))
-            count++;
-    }
-    return count;
-}
 
 FileTimes TimesOf(const std::string &path)
 {

@@ -17,8 +17,10 @@ bool Exists(const std::string &path);
 void MakeFolder(const std::string &path);
 bool IsFolder(const std::string &path);
 
-// How many cvt temporaries the working directory holds.
+// How many cvt temporaries the working directory, or dir, holds; with
+// remove, they are removed as well.
 int CountTemporaries();
+int CountTemporariesIn(const std::string &dir, bool remove);
 
 struct FileTimes {
     FILETIME creation, access, write;
