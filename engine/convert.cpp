@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-static unsigned char InputArea[BlockSize + 1];
+static unsigned char InputArea[BlockSize + 1 + ScanSlack];
 static unsigned char OutputArea[2 * (BlockSize + 1) + ScanSlack];
 
 bool ConvertLineBreaks(HANDLE source, HANDLE target, DWORD mode)

@@ -9,11 +9,14 @@ struct ScanResult {
 };
 
 enum : DWORD {
-    ScanSlack = 16, // room the scan may write past its output, never read back
+    // Bytes the scan may read past its input and write past its output;
+    // nothing read there reaches the output it reports.
+    ScanSlack = 64,
 };
 
-// Scans in[0, filled) into out, which must have room for 2 * filled +
-// ScanSlack bytes.
+// Scans in[0, filled) into out. Both areas carry ScanSlack bytes more: in
+// has filled + ScanSlack readable bytes, out room for 2 * filled +
+// ScanSlack.
 // While more data may follow, a CR or LF that is the last byte is held back
 // unless it completes a pair.
 ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mode,
