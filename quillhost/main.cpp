@@ -29,6 +29,24 @@ struct Options {
     std::vector<std::string> names;
 };
 
+// Everything printed is UTF-8. A Windows console is handed it as UTF-16,
+// since the console would otherwise read the bytes in its own code page.
+static void Print(const std::string &text)
+{
+#ifdef _WIN32
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode;
+    if (GetConsoleMode(out, &mode)) {
+        std::wstring wide(text.size(), L'\0');
+        int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), wide.data(), (int)wide.size());
+        DWORD written;
+        WriteConsoleW(out, wide.data(), (DWORD)length, &written, nullptr);
+        return;
+    }
+#endif
+    fwrite(text.data(), 1, text.size(), stdout);
+}
+
 static bool Fail(const std::string &message)
 {
     fprintf(stderr, "quillhost: %s\n", message.c_str());
@@ -117,11 +135,11 @@ static void ReportChanges(const std::map<std::string, unsigned long long> &befor
     for (const auto &[name, hash] : after) {
         auto old = before.find(name);
         if (old == before.end() || old->second != hash) {
-            printf("changed  %s\n", name.c_str());
+            Print("changed  " + name + "\n");
             changed++;
         }
     }
-    printf("%d file%s changed\n", changed, changed == 1 ? "" : "s");
+    Print(std::to_string(changed) + (changed == 1 ? " file changed\n" : " files changed\n"));
 }
 
 static void Drive(const LoadedModule &module, const Options &options)
@@ -132,10 +150,10 @@ static void Drive(const LoadedModule &module, const Options &options)
     memset(&plugin, 0, sizeof plugin);
     module.GetPluginInfo(&plugin);
     if (Host.show && plugin.PluginMenuStringsNumber > 0)
-        printf("Plugins menu: %s\n\n", plugin.PluginMenuStrings[0]);
+        Print("Plugins menu: " + std::string(plugin.PluginMenuStrings[0]) + "\n\n");
     module.OpenPlugin(OPEN_PLUGINSMENU, 0);
     if (Host.show)
-        fputs(Host.screen.c_str(), stdout);
+        Print(Host.screen);
 }
 
 int main(int argc, char **argv)
