@@ -212,6 +212,10 @@ TEST_F(Module, ConvertsAMultiFileSelectionInBothListingForms)
         for (const std::string &file : files)
             EXPECT_EQ(ReadBytes(file), Lf) << file;
         EXPECT_EQ(ReadBytes(untouched), CrLf);
+        // GetDirList is asked for each directory by its full path.
+        std::string d = HostPath(PathIn(dir, "d"));
+        EXPECT_EQ(Host.listed, (std::vector<std::string>{d, d + "\\e"}));
+        Host.listed.clear();
         EXPECT_EQ(CountTemporaries(), 0);
     }
 }
@@ -227,6 +231,31 @@ TEST_F(Module, SelectedDotDotIsSkipped)
     Run();
     EXPECT_TRUE(Host.listed.empty());
     EXPECT_EQ(ReadBytes(outside), CrLf);
+}
+
+} // namespace
+
+namespace {
+
+// The files beside the module, in the host's formats: each catalogue holds
+// the seven messages, each help file the topic the dialog names.
+TEST(ModuleFiles, CataloguesAndHelpAreComplete)
+{
+    const std::string &folder = ModuleFolder;
+    const char *languages[] = {"Eng", "Rus"};
+    for (const char *language : languages) {
+        std::string lng = folder + "Quillmere" + language + ".lng";
+        ASSERT_TRUE(LoadMessages(lng)) << lng;
+        EXPECT_EQ(Host.messages.size(), 7u) << lng;
+        for (const std::string &message : Host.messages)
+            EXPECT_FALSE(message.empty()) << lng;
+        std::string help = ReadBytes(folder + "Quillmere" + language + ".hlf");
+        EXPECT_EQ(help.rfind(".Language=", 0), 0u) << language;
+        EXPECT_NE(help.find("\n.PluginContents="), std::string::npos) << language;
+        EXPECT_NE(help.find("\n@Contents\n$ #"), std::string::npos) << language;
+    }
+    // The Russian files are in code page 866: "Русский" in the language line.
+    EXPECT_NE(ReadBytes(folder + "QuillmereRus.lng").find("\x90\xE3\xE1\xE1\xAA\xA8\xA9"), std::string::npos);
 }
 
 } // namespace

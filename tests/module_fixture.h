@@ -9,12 +9,13 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-inline const char ModulePath[] = "..\\dist\\Quillmere\\Quillmere.dll";
-inline const char CatalogPath[] = "..\\dist\\Quillmere\\QuillmereEng.lng";
+inline const std::string ModuleFolder = "..\\dist\\Quillmere\\";
+inline const std::string ModulePath = ModuleFolder + "Quillmere.dll";
 #else
-inline const char ModulePath[] = "../dist/Quillmere/Quillmere.so";
-inline const char CatalogPath[] = "../dist/Quillmere/QuillmereEng.lng";
+inline const std::string ModuleFolder = "../dist/Quillmere/";
+inline const std::string ModulePath = ModuleFolder + "Quillmere.so";
 #endif
+inline const std::string CatalogPath = ModuleFolder + "QuillmereEng.lng";
 
 inline const std::string CrLf = "a\r\nb\r\n";
 inline const std::string Lf = "a\nb\n";
