@@ -36,7 +36,7 @@ static void WalkDirectory(const char *path)
 {
     PluginPanelItem *items = nullptr;
     int count = 0;
-    if (HostInfo.GetDirList(path, &items, &count) && count > 0)
+    if (HostInfo.GetDirList(path, &items, &count) && items && count > 0)
         for (int i = 0; i < count; i++)
             VisitListed(path, items[i].FindData);
     HostInfo.FreeDirList(items);
