@@ -1,7 +1,8 @@
 #!/bin/sh
 # The DLL as the host and a user's machine see it: an i386 module exporting
 # exactly SetStartupInfo, GetPluginInfo and OpenPlugin under their plain
-# names, importing from system DLLs only.
+# names, each returning as stdcall does (popping its own arguments),
+# importing from system DLLs only.
 set -u
 objdump=$1 module=$2
 fail=0
@@ -15,11 +16,24 @@ exports=$(printf '%s\n' "$headers" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/
 [ "$exports" = "GetPluginInfo OpenPlugin SetStartupInfo " ] || {
     echo "exports: $exports"; fail=1; }
 
+# stdcall: the callee pops 4 bytes per argument, so each export returns
+# with "ret $N": 4 for SetStartupInfo and GetPluginInfo, 8 for OpenPlugin.
+base=$(printf '%s\n' "$headers" | awk '/^ImageBase/ { print $2 }')
+for entry in SetStartupInfo:0x4 GetPluginInfo:0x4 OpenPlugin:0x8; do
+    name=${entry%%:*} pops=${entry#*:}
+    index=$(printf '%s\n' "$headers" | sed -n "s/^[[:space:]]*\[ *\([0-9]*\)\] $name\$/\1/p")
+    rva=$(printf '%s\n' "$headers" | sed -n "s/^[[:space:]]*\[ *$index\] +base\[ *[0-9]*\] *\([0-9a-f]*\) Export RVA/\1/p")
+    start=$((0x$base + 0x${rva:-0}))
+    first=$("$objdump" -d "$module" --start-address=$start --stop-address=$((start + 4096)) |
+        grep -m1 -E '\sret' | sed 's/.*\(ret.*\)/\1/' | tr -s ' ')
+    [ "$first" = "ret \$$pops" ] || { echo "$name returns with '$first', not 'ret \$$pops'"; fail=1; }
+done
+
 for dll in $(printf '%s\n' "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
     case $(echo "$dll" | tr 'A-Z' 'a-z') in
     kernel32.dll | advapi32.dll | msvcrt.dll | user32.dll | ntdll.dll) ;;
     *) echo "imports from $dll, which is no system DLL"; fail=1 ;;
     esac
 done
-[ $fail -eq 0 ] && echo "module: i386; exports: $exports; imports: system DLLs only"
+[ $fail -eq 0 ] && echo "module: i386; stdcall exports: $exports; imports: system DLLs only"
 exit $fail
