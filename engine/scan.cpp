@@ -14,7 +14,7 @@ static const unsigned char Lf = 0x0A;
 // Runs of ordinary bytes are copied a whole chunk at a time: each chunk is
 // stored to the output before it is searched, and the output then advances
 // only up to the first line break in it. Bytes stored past that point are
-// overwritten by what follows; hence the output's slack of one chunk.
+// overwritten by what follows, or lie in the output's slack.
 #ifdef __SSE2__
 // SSE2 is part of every x86-64 processor, so this path needs no check.
 static unsigned Matches(__m128i chunk, unsigned char byte)
@@ -44,8 +44,9 @@ static void CopyChunks(const unsigned char *&at, const unsigned char *end, unsig
 // is stored, then the rest of the input from the break on is stored again
 // one byte earlier (a CR dropped) or later (a CR inserted). A chunk is
 // simple when its last byte is no line break (so nothing in it pairs with
-// what follows) and it holds ordinary bytes and either one pair or, for the
-// target form, lone breaks; anything else is left to the byte-wise path.
+// what follows) and its only line breaks are one CR LF pair, or lone LFs
+// (to LF) or one lone LF (to CR LF); anything else is left to the byte-wise
+// path.
 // The tests are written with & and | so that they compile to no branch
 // but the one that leaves. The second store reads up to 33 bytes past the
 // chunk, into the input's slack at the end of a block; what it brings from
@@ -54,7 +55,7 @@ static void CopyChunks(const unsigned char *&at, const unsigned char *end, unsig
 #define WITH_AVX2 __attribute__((target("avx2,bmi")))
 
 enum : long {
-    SimpleLookahead = 32,
+    SimpleChunk = 32,
 };
 
 WITH_AVX2 static unsigned Matches32(__m256i chunk, unsigned char byte)
@@ -70,7 +71,7 @@ WITH_AVX2 static unsigned FirstOr32(unsigned mask)
 WITH_AVX2 static void SimpleChunksToLf(const unsigned char *&at, const unsigned char *end,
                                        unsigned char *&put)
 {
-    while (end - at >= SimpleLookahead) {
+    while (end - at >= SimpleChunk) {
         __m256i chunk = _mm256_loadu_si256((const __m256i *)at);
         unsigned cr = Matches32(chunk, Cr), lf = Matches32(chunk, Lf);
         // Lone LFs and one CR LF pair. Dropping that CR is right even after
@@ -90,7 +91,7 @@ WITH_AVX2 static void SimpleChunksToLf(const unsigned char *&at, const unsigned 
 WITH_AVX2 static void SimpleChunksToCrLf(const unsigned char *&at, const unsigned char *end,
                                          unsigned char *&put)
 {
-    while (end - at >= SimpleLookahead) {
+    while (end - at >= SimpleChunk) {
         __m256i chunk = _mm256_loadu_si256((const __m256i *)at);
         unsigned cr = Matches32(chunk, Cr), lf = Matches32(chunk, Lf);
         // One lone LF, or one CR LF pair, which stays as it is.
