@@ -7,8 +7,7 @@
 #include <cstring>
 
 enum DialogItems {
-    FrameItem,
-    ToLfItem,
+    ToLfItem = 1,
     ToCrLfItem,
     SubDirItem = 4,
     ThisRunOnlyItem = 6,
