@@ -3,6 +3,7 @@
 // judges nothing. Repetitions are interleaved and medians reported.
 #include "engine/engine.h"
 #include "engine/scan.h"
+#include "host/services.h"
 #include "quillhost/standin.h"
 #include "settings/settings.h"
 #include "walk/walk.h"
@@ -21,8 +22,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern "C" void SetStartupInfo(const PluginStartupInfo *info);
 
 namespace fs = std::filesystem;
 
@@ -183,8 +182,7 @@ static void Tree(int repetitions)
     fs::remove_all("tree");
     std::vector<std::string> files = MakeTree("tree");
     ResetHost(HostPath(fs::absolute("tree").string()));
-    PluginStartupInfo info = StartupInfoFor("Software\\QuillmereBench");
-    SetStartupInfo(&info);
+    HostInfo = StartupInfoFor("Software\\QuillmereBench");
     Settings.ProcessSubDir = 1;
     std::string root = HostPath(fs::absolute("tree").string());
     std::vector<double> floor, convert;
@@ -195,7 +193,8 @@ static void Tree(int repetitions)
                     FloorCopy(entry.path().c_str());
         }));
         Settings.ConvertMode = i % 2 ? ModeToCrLf : ModeToLf;
-        convert.push_back(Seconds([&] { ProcessEntry(root.c_str(), FILE_ATTRIBUTE_DIRECTORY); }));
+        FAR_FIND_DATA tree = PanelItem("tree", root).FindData;
+        convert.push_back(Seconds([&] { ProcessEntry(HostPath(fs::current_path().string()).c_str(), tree); }));
     }
     double n = (double)files.size();
     printf("tree of %zu files of 1 to 8 KiB in 100 directories, %d repetitions each, medians:\n",

@@ -10,7 +10,7 @@
 static unsigned char InputArea[BlockSize + 1 + ScanSlack];
 static unsigned char OutputArea[2 * (BlockSize + 1) + ScanSlack];
 
-bool ConvertLineBreaks(HANDLE source, HANDLE target, DWORD mode)
+Outcome ConvertLineBreaks(HANDLE source, HANDLE target, DWORD mode)
 {
     DWORD filled = 0;
     bool more = true;
@@ -19,15 +19,15 @@ bool ConvertLineBreaks(HANDLE source, HANDLE target, DWORD mode)
         // A failed read would look like the end of the data; the caller
         // must not take the result for the whole file.
         if (!ReadFile(source, InputArea + filled, BlockSize, &got, nullptr))
-            return false;
+            return Unreadable;
         more = got != 0;
         filled += got;
         ScanResult scan = ScanBlock(InputArea, filled, more, mode, OutputArea);
         DWORD put = 0;
         if (!WriteFile(target, OutputArea, scan.produced, &put, nullptr) || put != scan.produced)
-            return false;
+            return Unwritable;
         memmove(InputArea, InputArea + scan.consumed, filled - scan.consumed);
         filled -= scan.consumed;
     }
-    return true;
+    return Converted;
 }

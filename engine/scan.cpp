@@ -1,5 +1,5 @@
 #include "scan.h"
-#include "../settings/settings.h"
+#include "engine.h"
 
 #include <cstdint>
 #include <cstring>

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SourceSize = size - 9;
     SourceAt = ReadsDone = 0;
     Target.clear();
-    if (!ConvertLineBreaks((HANDLE)1, (HANDLE)2, mode))
+    if (ConvertLineBreaks((HANDLE)1, (HANDLE)2, mode) != Converted)
         abort();
     if (Target != ModelConvert(std::string((const char *)Source, SourceSize), mode))
         abort();

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     DWORD stored = 0;
     if (size == 8)
         memcpy(&stored, data + 4, 4);
-    if (Settings.ProcessSubDir != stored || Settings.ConvertMode != (stored != 0))
+    if (Settings.ProcessSubDir != (stored != 0) || Settings.ConvertMode != (stored != 0))
         abort();
     return 0;
 }

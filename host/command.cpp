@@ -1,9 +1,10 @@
 #include "command.h"
-#include "host.h"
+#include "services.h"
 #include "messages.h"
 #include "../settings/settings.h"
 #include "../walk/walk.h"
 
+#include <cstdio>
 #include <cstring>
 
 enum DialogItems {
@@ -76,17 +77,38 @@ static void PresetDialog(FarDialogItem *items)
     items[ThisRunOnlyItem].Selected = 0;
 }
 
-// A selected ".." (or ".") is skipped: walked with recursion on, it would
-// convert the panel directory's parent.
+// Whether the panel's items are files on disk: a plugin's panel (an archive,
+// a remote site) shows names that are not, and its CurDir is its own text.
+static bool ShowsFilesOnDisk(const PanelInfo &panel)
+{
+    return panel.PanelType == PTYPE_FILEPANEL && (!panel.Plugin || (panel.Flags & PFLAGS_REALNAMES));
+}
+
+// A drive letter and ":\", a network path ("\\server\share"), or a path
+// from the root of the current drive.
+static bool IsFullPath(const char *name)
+{
+    bool drive = ((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':' && name[2] == '\\';
+    return drive || name[0] == '\\';
+}
+
+// An item named by its full path (the host's temporary panel, where "Find
+// file" puts what it found) is taken as it stands; a plain name lies in the
+// panel's folder, which only a folder panel has. The walk skips a selected
+// ".." (or "."): walked with recursion on, it would convert the panel
+// directory's parent.
 static void ConvertSelection(PanelInfo &panel)
 {
     panel.CurDir[sizeof panel.CurDir - 1] = '\0';
     int count = panel.SelectedItems ? panel.SelectedItemsNumber : 0;
     for (int i = 0; i < count; i++) {
         const FAR_FIND_DATA &entry = panel.SelectedItems[i].FindData;
-        char path[MAX_PATH];
-        if (!IsDotEntry(LastComponent(entry.cFileName)) && JoinPath(panel.CurDir, entry.cFileName, path))
-            ProcessEntry(path, entry.dwFileAttributes);
+        if (IsFullPath(entry.cFileName))
+            ProcessEntry("", entry);
+        else if (!panel.Plugin)
+            ProcessEntry(panel.CurDir, entry);
+        else
+            Report(entry.cFileName, NameUnusable);
     }
 }
 
@@ -97,6 +119,86 @@ static void ShowWorkingBox()
         HostInfo.GetMsg(HostInfo.ModuleNumber, MsgWorking),
     };
     HostInfo.Message(HostInfo.ModuleNumber, 0, nullptr, lines, 2, 0);
+}
+
+enum : size_t {
+    // The host cuts a message line at about 15 columns less than the
+    // screen's width; 64 fits an 80-column screen.
+    WarningWidth = 64,
+};
+
+// Cuts text to width characters by putting "..." in its middle, keeping
+// more of its end, where a path's file name is.
+static void ShortenMiddle(const char *text, size_t width, char *out)
+{
+    size_t length = strlen(text);
+    if (length <= width) {
+        memcpy(out, text, length + 1);
+        return;
+    }
+    size_t head = (width - 3) / 3, tail = width - 3 - head;
+    memcpy(out, text, head);
+    memcpy(out + head, "...", 3);
+    memcpy(out + head + 3, text + length - tail, tail + 1);
+}
+
+// "name: reason", the name relative to the panel's folder when it lies in
+// it, shortened to fit the line.
+static void FormatUnconverted(const UnconvertedEntry &entry, const char *panelDir, char *line)
+{
+    const char *name = entry.path;
+    size_t dirLength = strlen(panelDir);
+    if (dirLength > 0 && strncmp(name, panelDir, dirLength) == 0)
+        name += dirLength + (panelDir[dirLength - 1] != '\\' && name[dirLength] == '\\');
+    const char *reason = HostInfo.GetMsg(HostInfo.ModuleNumber, MsgReadOnly + (entry.why - ReadOnly));
+    size_t reasonLength = strnlen(reason, WarningWidth / 2);
+    char shown[WarningWidth + 1];
+    ShortenMiddle(name, WarningWidth - 2 - reasonLength, shown);
+    snprintf(line, WarningWidth + 1, "%s: %.*s", shown, (int)reasonLength, reason);
+}
+
+static void ShowNoFilesOnDisk()
+{
+    const char *lines[2] = {
+        HostInfo.GetMsg(HostInfo.ModuleNumber, MsgTitle),
+        HostInfo.GetMsg(HostInfo.ModuleNumber, MsgNoFilesOnDisk),
+    };
+    HostInfo.Message(HostInfo.ModuleNumber, FMSG_WARNING | FMSG_MB_OK, "Contents", lines, 2, 0);
+}
+
+// The message with its "%d" replaced by count. The text is the catalogue's,
+// so it is never used as a format of its own.
+static void FormatCount(int id, int count, char *out, size_t size)
+{
+    const char *message = HostInfo.GetMsg(HostInfo.ModuleNumber, id);
+    const char *mark = strstr(message, "%d");
+    if (mark)
+        snprintf(out, size, "%.*s%d%s", (int)(mark - message), message, count, mark + 2);
+    else
+        snprintf(out, size, "%s", message);
+}
+
+// One warning after a run that left anything unconverted: how many, the
+// first few entries with their reasons, and how many more there were.
+static void ShowUnconverted(const char *panelDir)
+{
+    if (Unconverted.count == 0)
+        return;
+    static char text[ReportedEntries + 2][WarningWidth + 1];
+    const char *lines[ReportedEntries + 3];
+    int count = 0, listed = Unconverted.count < ReportedEntries ? Unconverted.count : ReportedEntries;
+    lines[count++] = HostInfo.GetMsg(HostInfo.ModuleNumber, MsgTitle);
+    FormatCount(MsgNotConverted, Unconverted.count, text[0], sizeof text[0]);
+    lines[count++] = text[0];
+    for (int i = 0; i < listed; i++) {
+        FormatUnconverted(Unconverted.first[i], panelDir, text[i + 1]);
+        lines[count++] = text[i + 1];
+    }
+    if (Unconverted.count > listed) {
+        FormatCount(MsgAndMore, Unconverted.count - listed, text[listed + 1], sizeof text[0]);
+        lines[count++] = text[listed + 1];
+    }
+    HostInfo.Message(HostInfo.ModuleNumber, FMSG_WARNING | FMSG_MB_OK, "Contents", lines, count, 0);
 }
 
 void RunConversionCommand()
@@ -120,7 +222,9 @@ void RunConversionCommand()
     bool havePanel = HostInfo.Control(INVALID_HANDLE_VALUE, FCTL_GETPANELINFO, &panel) != 0;
     HANDLE screen = HostInfo.SaveScreen(0, 0, -1, -1);
     ShowWorkingBox();
-    if (havePanel)
+    ClearReport();
+    bool onDisk = havePanel && ShowsFilesOnDisk(panel);
+    if (onDisk)
         ConvertSelection(panel);
 
     if (items[ThisRunOnlyItem].Selected)
@@ -128,6 +232,9 @@ void RunConversionCommand()
     else
         SaveSettings();
     HostInfo.RestoreScreen(screen);
+    if (havePanel && !onDisk)
+        ShowNoFilesOnDisk();
+    ShowUnconverted(panel.CurDir);
     HostInfo.Control(INVALID_HANDLE_VALUE, FCTL_UPDATEPANEL, nullptr);
     HostInfo.Control(INVALID_HANDLE_VALUE, FCTL_REDRAWPANEL, nullptr);
 }

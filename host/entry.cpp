@@ -1,6 +1,6 @@
 // The module's three exports, the host's only way in.
 #include "command.h"
-#include "host.h"
+#include "services.h"
 #include "messages.h"
 #include "../settings/settings.h"
 
@@ -12,17 +12,13 @@
 #define PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
-PluginStartupInfo HostInfo;
-// Starts set, so nothing reaches the host's services before a supported
-// startup record has been kept.
-bool HostUnsupported = true;
-
 static const char *MenuStrings[1];
 
 PLUGIN_EXPORT void WINAPI SetStartupInfo(const PluginStartupInfo *info)
 {
     HostUnsupported = true;
-    if (!info || info->StructSize < MinStartupInfoSize)
+    // A record smaller than the one kept would be copied from past its end.
+    if (!info || info->StructSize < (int)sizeof HostInfo)
         return;
     memcpy(&HostInfo, info, sizeof HostInfo);
     HostUnsupported = false;

@@ -10,4 +10,21 @@ enum Messages {
     MsgProcessSubDir,
     MsgWorking,
     MsgThisRunOnly,
+    // The warning after a run that left entries unconverted.
+    MsgNotConverted,
+    MsgAndMore,
+    // Why an entry was not converted, in the order of the outcomes from
+    // ReadOnly on.
+    MsgReadOnly,
+    MsgLink,
+    MsgHardLinks,
+    MsgInUse,
+    MsgUnreadable,
+    MsgUnwritable,
+    MsgNotReplaced,
+    MsgNameUnusable,
+    MsgPathTooLong,
+    MsgNotListed,
+    // A run on a panel that shows no files on disk.
+    MsgNoFilesOnDisk,
 };

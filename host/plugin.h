@@ -34,6 +34,19 @@ enum FileControlCommands : int {
     FCTL_REDRAWPANEL = 5,
 };
 
+enum MessageFlags : DWORD {
+    FMSG_WARNING = 0x00000001,
+    FMSG_MB_OK = 0x00010000,
+};
+
+enum PanelTypes : int {
+    PTYPE_FILEPANEL = 0,
+};
+
+enum PanelFlags : DWORD {
+    PFLAGS_REALNAMES = 0x20, // the items are real file names
+};
+
 enum OpenFromPlaces : int {
     OPEN_PLUGINSMENU = 1,
 };
@@ -160,7 +173,7 @@ struct PluginStartupInfo {
 #pragma pack(pop)
 
 static_assert(sizeof(void *) == 4, "the host is a 32-bit program");
-static_assert(sizeof(PluginStartupInfo) == 372, "PluginStartupInfo");
+static_assert(sizeof(PluginStartupInfo) == MinStartupInfoSize, "PluginStartupInfo");
 static_assert(offsetof(PluginStartupInfo, ModuleName) == 4, "ModuleName");
 static_assert(offsetof(PluginStartupInfo, ModuleNumber) == 264, "ModuleNumber");
 static_assert(offsetof(PluginStartupInfo, RootKey) == 268, "RootKey");
@@ -184,7 +197,9 @@ static_assert(offsetof(PanelInfo, PanelItems) == 24, "PanelItems");
 static_assert(offsetof(PanelInfo, SelectedItems) == 32, "SelectedItems");
 static_assert(offsetof(PanelInfo, SelectedItemsNumber) == 36, "SelectedItemsNumber");
 static_assert(offsetof(PanelInfo, ColumnTypes) == 60, "ColumnTypes");
+static_assert(offsetof(PanelInfo, Plugin) == 4, "Plugin");
 static_assert(offsetof(PanelInfo, CurDir) == 220, "CurDir");
+static_assert(offsetof(PanelInfo, Flags) == 488, "PanelInfo.Flags");
 static_assert(offsetof(PanelInfo, Reserved) == 492, "PanelInfo.Reserved");
 
 static_assert(sizeof(FAR_FIND_DATA) == 318, "FindData");

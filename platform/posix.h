@@ -28,16 +28,62 @@ struct RECT {
     LONG left, top, right, bottom;
 };
 
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+
+typedef void *PSECURITY_DESCRIPTOR;
+typedef DWORD SECURITY_INFORMATION;
+
 #define MAX_PATH 260
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+#define FILE_ATTRIBUTE_READONLY 0x1u
+#define FILE_ATTRIBUTE_HIDDEN 0x2u
+#define FILE_ATTRIBUTE_SYSTEM 0x4u
 #define FILE_ATTRIBUTE_DIRECTORY 0x10u
 #define FILE_ATTRIBUTE_ARCHIVE 0x20u
+#define FILE_ATTRIBUTE_NORMAL 0x80u
+#define FILE_ATTRIBUTE_TEMPORARY 0x100u
 #define FILE_ATTRIBUTE_REPARSE_POINT 0x400u
+#define FILE_ATTRIBUTE_OFFLINE 0x1000u
+#define FILE_ATTRIBUTE_NOT_CONTENT_INDEXED 0x2000u
+#define FILE_SHARE_READ 1u
+#define FILE_SHARE_WRITE 2u
+#define FILE_SHARE_DELETE 4u
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000u
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000u
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define MOVEFILE_REPLACE_EXISTING 1u
+#define OWNER_SECURITY_INFORMATION 1u
+#define GROUP_SECURITY_INFORMATION 2u
+#define DELETE 0x00010000u
+#define DACL_SECURITY_INFORMATION 4u
+
+#define ERROR_INVALID_FUNCTION 1u
+#define ERROR_FILE_NOT_FOUND 2u
+#define ERROR_PATH_NOT_FOUND 3u
+#define ERROR_ACCESS_DENIED 5u
+#define ERROR_NOT_SAME_DEVICE 17u
+#define ERROR_SHARING_VIOLATION 32u
+#define ERROR_LOCK_VIOLATION 33u
+#define ERROR_NOT_SUPPORTED 50u
+#define ERROR_DISK_FULL 112u
+#define ERROR_INSUFFICIENT_BUFFER 122u
+#define ERROR_INVALID_NAME 123u
+#define ERROR_FILENAME_EXCED_RANGE 206u
 
 #define HKEY_CURRENT_USER ((HKEY)(uintptr_t)0x80000001u)
 #define KEY_QUERY_VALUE 0x0001u
@@ -59,6 +105,17 @@ BOOL SetFileTime(HANDLE file, const FILETIME *creation, const FILETIME *access,
 BOOL CloseHandle(HANDLE object);
 BOOL MoveFileExA(const char *from, const char *to, DWORD flags);
 BOOL DeleteFileA(const char *name);
+DWORD GetFileAttributesA(const char *name);
+BOOL SetFileAttributesA(const char *name, DWORD attributes);
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION *info);
+DWORD GetLastError(void);
+void SetLastError(DWORD error);
+
+// Who may use a file: natively its owner, group and permission bits.
+BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION wanted,
+                             PSECURITY_DESCRIPTOR descriptor, DWORD size, DWORD *needed);
+BOOL SetFileSecurityA(const char *name, SECURITY_INFORMATION given,
+                      PSECURITY_DESCRIPTOR descriptor);
 
 LONG RegOpenKeyExA(HKEY root, const char *subKey, DWORD options, REGSAM access, HKEY *key);
 LONG RegQueryValueExA(HKEY key, const char *name, DWORD *reserved, DWORD *type,

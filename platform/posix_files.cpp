@@ -3,16 +3,21 @@
 // opens that refuse anything but a regular file, never block, and, without
 // sharing, hold an exclusive lock for as long as the handle is open; time
 // stamps set on the open handle; a move that only renames, so it fails across
-// file systems instead of copying.
+// file systems instead of copying. Attributes Linux has no place for (hidden,
+// system and the like) live in an extended attribute, as Wine keeps them;
+// read-only is the owner's write bit. Failures leave a Windows error code
+// for GetLastError.
 #include "posix.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 // Seconds between 1601-01-01 and 1970-01-01, the two platforms' epochs.
@@ -35,6 +40,49 @@ static int FdOf(HANDLE h)
     return (int)(intptr_t)h;
 }
 
+static thread_local DWORD LastError;
+
+DWORD GetLastError(void)
+{
+    return LastError;
+}
+
+void SetLastError(DWORD error)
+{
+    LastError = error;
+}
+
+static DWORD ErrorOf(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EXDEV:
+        return ERROR_NOT_SAME_DEVICE;
+    case EWOULDBLOCK:
+        return ERROR_SHARING_VIOLATION;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT:
+        return ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case ENOTSUP:
+        return ERROR_NOT_SUPPORTED;
+    default:
+        return ERROR_ACCESS_DENIED;
+    }
+}
+
+// Records errno as the Windows error and reports failure.
+static BOOL Failed()
+{
+    LastError = ErrorOf(errno);
+    return 0;
+}
+
 UINT GetTempFileNameA(const char *dir, const char *prefix, UINT unique, char *name)
 {
     // Like Windows: at most three prefix characters, four hex digits, and
@@ -48,8 +96,10 @@ UINT GetTempFileNameA(const char *dir, const char *prefix, UINT unique, char *na
             continue;
         char hostName[MAX_PATH], path[MAX_PATH];
         int length = snprintf(hostName, sizeof hostName, "%s\\%.3s%04x.tmp", dir, prefix, number);
-        if (length < 0 || length >= MAX_PATH || !NativePath(hostName, path, sizeof path))
+        if (length < 0 || length >= MAX_PATH || !NativePath(hostName, path, sizeof path)) {
+            LastError = ERROR_FILENAME_EXCED_RANGE;
             return 0;
+        }
         int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             close(fd);
@@ -57,49 +107,66 @@ UINT GetTempFileNameA(const char *dir, const char *prefix, UINT unique, char *na
             return number;
         }
         if (errno != EEXIST)
-            return 0;
+            return Failed();
     }
-    return 0;
+    return Failed();
 }
 
-static int OpenFlags(DWORD access, DWORD disposition)
+static int OpenFlags(DWORD access, DWORD disposition, DWORD flags)
 {
-    int flags = O_NONBLOCK | O_CLOEXEC;
+    int result = O_NONBLOCK | O_CLOEXEC;
     if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
-        flags |= O_RDWR;
+        result |= O_RDWR;
     else if (access & GENERIC_WRITE)
-        flags |= O_WRONLY;
+        result |= O_WRONLY;
     else
-        flags |= O_RDONLY;
+        result |= O_RDONLY;
     if (disposition == CREATE_ALWAYS)
-        flags |= O_CREAT;
-    return flags;
+        result |= O_CREAT;
+    // Opening the link itself: a symbolic link then fails to open, as no
+    // link's bytes can be read.
+    if (flags & FILE_FLAG_OPEN_REPARSE_POINT)
+        result |= O_NOFOLLOW;
+    return result;
 }
 
-static bool TakeOwnership(int fd, DWORD share, DWORD disposition)
+// Sharing: none takes an exclusive lock, any other a shared one, so the two
+// refuse each other as Windows' sharing modes do. Directories open only
+// with backup semantics, and take no lock.
+static bool TakeOwnership(int fd, DWORD share, DWORD disposition, DWORD flags)
 {
     struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (fstat(fd, &info) != 0)
+        return Failed();
+    if (S_ISDIR(info.st_mode) && (flags & FILE_FLAG_BACKUP_SEMANTICS))
+        return true;
+    if (!S_ISREG(info.st_mode)) {
+        LastError = ERROR_ACCESS_DENIED;
         return false;
-    if (share == 0 && flock(fd, LOCK_EX | LOCK_NB) != 0)
-        return false;
+    }
+    if (flock(fd, (share == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0)
+        return Failed();
     // Truncate only once the file is ours, so a refused open changes nothing.
     if (disposition == CREATE_ALWAYS && ftruncate(fd, 0) != 0)
-        return false;
-    return fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+        return Failed();
+    return fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0 || Failed();
 }
 
 HANDLE CreateFileA(const char *name, DWORD access, DWORD share, void *, DWORD disposition,
-                   DWORD, HANDLE)
+                   DWORD flags, HANDLE)
 {
     char path[MAX_PATH];
     if ((disposition != OPEN_EXISTING && disposition != CREATE_ALWAYS) ||
-        !NativePath(name, path, sizeof path))
+        !NativePath(name, path, sizeof path)) {
+        LastError = ERROR_INVALID_NAME;
         return INVALID_HANDLE_VALUE;
-    int fd = open(path, OpenFlags(access, disposition), 0666);
-    if (fd < 0)
+    }
+    int fd = open(path, OpenFlags(access, disposition, flags), 0666);
+    if (fd < 0) {
+        Failed();
         return INVALID_HANDLE_VALUE;
-    if (!TakeOwnership(fd, share, disposition)) {
+    }
+    if (!TakeOwnership(fd, share, disposition, flags)) {
         close(fd);
         return INVALID_HANDLE_VALUE;
     }
@@ -113,7 +180,7 @@ BOOL ReadFile(HANDLE file, void *buffer, DWORD size, DWORD *got, void *)
         n = read(FdOf(file), buffer, size);
     while (n < 0 && errno == EINTR);
     *got = n > 0 ? (DWORD)n : 0;
-    return n >= 0;
+    return n >= 0 || Failed();
 }
 
 BOOL WriteFile(HANDLE file, const void *buffer, DWORD size, DWORD *put, void *)
@@ -124,6 +191,8 @@ BOOL WriteFile(HANDLE file, const void *buffer, DWORD size, DWORD *put, void *)
         ssize_t n = write(FdOf(file), at + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0)
+            Failed();
         if (n <= 0)
             break;
         done += (DWORD)n;
@@ -188,11 +257,126 @@ BOOL MoveFileExA(const char *from, const char *to, DWORD flags)
     if (!(flags & MOVEFILE_REPLACE_EXISTING) || !NativePath(from, source, sizeof source) ||
         !NativePath(to, target, sizeof target))
         return 0;
-    return rename(source, target) == 0;
+    return rename(source, target) == 0 || Failed();
 }
 
 BOOL DeleteFileA(const char *name)
 {
     char path[MAX_PATH];
-    return NativePath(name, path, sizeof path) && unlink(path) == 0;
+    return NativePath(name, path, sizeof path) && (unlink(path) == 0 || Failed());
+}
+
+static const char DosAttributes[] = "user.DOSATTRIB";
+// What is kept in the extended attribute: everything but what the file's
+// type and mode already say.
+static const DWORD KeptAttributes = ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY |
+                                      FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL);
+
+static DWORD AttributesOf(const struct stat &info, const char *kept, ssize_t keptLength)
+{
+    DWORD attributes = S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (keptLength > 0) {
+        char text[16] = {0};
+        memcpy(text, kept, (size_t)keptLength < sizeof text - 1 ? (size_t)keptLength : sizeof text - 1);
+        attributes = (attributes & FILE_ATTRIBUTE_DIRECTORY) | ((DWORD)strtoul(text, nullptr, 16) & KeptAttributes);
+    }
+    if (S_ISLNK(info.st_mode))
+        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!(info.st_mode & S_IWUSR))
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes;
+}
+
+// A link reports itself, with the directory bit of what it leads to.
+DWORD GetFileAttributesA(const char *name)
+{
+    char path[MAX_PATH], kept[16];
+    struct stat info, target;
+    if (!NativePath(name, path, sizeof path) || lstat(path, &info) != 0) {
+        Failed();
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    ssize_t keptLength = lgetxattr(path, DosAttributes, kept, sizeof kept);
+    DWORD attributes = AttributesOf(info, kept, keptLength);
+    if (S_ISLNK(info.st_mode) && stat(path, &target) == 0 && S_ISDIR(target.st_mode))
+        attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    return attributes;
+}
+
+BOOL SetFileAttributesA(const char *name, DWORD attributes)
+{
+    char path[MAX_PATH];
+    struct stat info;
+    if (!NativePath(name, path, sizeof path) || stat(path, &info) != 0)
+        return Failed();
+    mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+    mode_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? info.st_mode & ~writable : info.st_mode | S_IWUSR;
+    if (chmod(path, mode & 07777) != 0)
+        return Failed();
+    DWORD kept = attributes & KeptAttributes;
+    if (kept == 0 || kept == FILE_ATTRIBUTE_ARCHIVE) {
+        if (removexattr(path, DosAttributes) != 0 && errno != ENODATA && errno != ENOTSUP)
+            return Failed();
+        return 1;
+    }
+    char text[16];
+    int length = snprintf(text, sizeof text, "0x%x", kept);
+    return setxattr(path, DosAttributes, text, (size_t)length, 0) == 0 || Failed();
+}
+
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION *info)
+{
+    struct stat status;
+    char kept[16];
+    if (fstat(FdOf(file), &status) != 0)
+        return Failed();
+    ssize_t keptLength = fgetxattr(FdOf(file), DosAttributes, kept, sizeof kept);
+    memset(info, 0, sizeof *info);
+    info->dwFileAttributes = AttributesOf(status, kept, keptLength);
+    GetFileTime(file, &info->ftCreationTime, &info->ftLastAccessTime, &info->ftLastWriteTime);
+    info->dwVolumeSerialNumber = (DWORD)status.st_dev;
+    uint64_t size = S_ISDIR(status.st_mode) ? 0 : (uint64_t)status.st_size;
+    info->nFileSizeHigh = (DWORD)(size >> 32);
+    info->nFileSizeLow = (DWORD)size;
+    info->nNumberOfLinks = (DWORD)status.st_nlink;
+    info->nFileIndexHigh = (DWORD)((uint64_t)status.st_ino >> 32);
+    info->nFileIndexLow = (DWORD)status.st_ino;
+    return 1;
+}
+
+// A descriptor here is the owner, the group and the permission bits.
+struct NativeDescriptor {
+    uint32_t mode, owner, group;
+};
+
+BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR descriptor,
+                             DWORD size, DWORD *needed)
+{
+    struct stat info;
+    *needed = sizeof(NativeDescriptor);
+    if (size < sizeof(NativeDescriptor)) {
+        LastError = ERROR_INSUFFICIENT_BUFFER;
+        return 0;
+    }
+    if (fstat(FdOf(object), &info) != 0)
+        return Failed();
+    NativeDescriptor kept = {(uint32_t)info.st_mode & 07777, (uint32_t)info.st_uid, (uint32_t)info.st_gid};
+    memcpy(descriptor, &kept, sizeof kept);
+    return 1;
+}
+
+BOOL SetFileSecurityA(const char *name, SECURITY_INFORMATION given, PSECURITY_DESCRIPTOR descriptor)
+{
+    char path[MAX_PATH];
+    NativeDescriptor kept;
+    memcpy(&kept, descriptor, sizeof kept);
+    if (!NativePath(name, path, sizeof path))
+        return Failed();
+    if ((given & DACL_SECURITY_INFORMATION) && chmod(path, (mode_t)kept.mode) != 0)
+        return Failed();
+    uid_t owner = (given & OWNER_SECURITY_INFORMATION) ? (uid_t)kept.owner : (uid_t)-1;
+    gid_t group = (given & GROUP_SECURITY_INFORMATION) ? (gid_t)kept.group : (gid_t)-1;
+    if ((owner != (uid_t)-1 || group != (gid_t)-1) && chown(path, owner, group) != 0)
+        return Failed();
+    return 1;
 }

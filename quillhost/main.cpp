@@ -20,9 +20,12 @@ static const char Usage[] =
     "  --this-run-only            tick the this-run-only box\n"
     "  --cancel                   close the dialog with Escape instead of the accept button\n"
     "  --listing direct|subtree   how GetDirList answers (default direct; subtree is the real host's form)\n"
+    "  --panel plugin|realnames   the active panel is a plugin's: of names in an archive, or of real files\n"
+    "                             named by their full paths, as the temporary panel of \"Find file\"\n"
     "  --root-key KEY             the host's RootKey (default Software\\QuillmereHost)\n"
     "  --module PATH              the module to load (default: the one built beside the program)\n"
-    "  --show                     draw the dialog and the working box as the host would, as text\n";
+    "  --show                     draw the dialog and the working box as the host would, as text\n"
+    "A warning the module shows is drawn always; the exit status is then 1.\n";
 
 struct Options {
     std::string dir, rootKey = "Software\\QuillmereHost", module;
@@ -78,6 +81,10 @@ static bool ParseOption(int argc, char **argv, int &i, Options &options)
         if (!TakeValue(argc, argv, i, value) || (value != "direct" && value != "subtree"))
             return Fail("--listing takes direct or subtree");
         Host.listing = value == "direct" ? ListingForm::Direct : ListingForm::Subtree;
+    } else if (arg == "--panel") {
+        if (!TakeValue(argc, argv, i, value) || (value != "plugin" && value != "realnames"))
+            return Fail("--panel takes plugin or realnames");
+        Host.panel = value == "plugin" ? PanelKind::Plugin : PanelKind::RealNames;
     } else if (arg == "--root-key") {
         return TakeValue(argc, argv, i, options.rootKey);
     } else if (arg == "--module") {
@@ -152,8 +159,7 @@ static void Drive(const LoadedModule &module, const Options &options)
     if (Host.show && plugin.PluginMenuStringsNumber > 0)
         Print("Plugins menu: " + std::string(plugin.PluginMenuStrings[0]) + "\n\n");
     module.OpenPlugin(OPEN_PLUGINSMENU, 0);
-    if (Host.show)
-        Print(Host.screen);
+    Print(Host.screen);
 }
 
 int main(int argc, char **argv)
@@ -182,5 +188,5 @@ int main(int argc, char **argv)
     Drive(module, options);
     UnloadModule(module);
     ReportChanges(before, dir);
-    return 0;
+    return Host.warning.empty() ? 0 : 1;
 }

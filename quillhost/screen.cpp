@@ -82,9 +82,10 @@ int VisibleLength(const std::string &text)
                               [](char c) { return c != '&' && ((unsigned char)c & 0xC0) != 0x80; });
 }
 
+// The 1.75 host marks the default button by colour only.
 std::string ButtonText(const FarDialogItem &item)
 {
-    return item.DefaultButton ? "{ " + std::string(item.Data) + " }" : "[ " + std::string(item.Data) + " ]";
+    return "[ " + std::string(item.Data) + " ]";
 }
 
 // Buttons flagged to centre as a group share their row, one space apart.

@@ -7,6 +7,10 @@
 #include <fstream>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace fs = std::filesystem;
 
 StandInHost Host;
@@ -14,6 +18,9 @@ StandInHost Host;
 static const INT_PTR StandInModuleNumber = 7;
 static const HANDLE SavedScreenHandle = (HANDLE)(intptr_t)0x5C;
 static std::vector<PluginPanelItem> PanelSelection;
+// A plugin panel's own current directory text, such as a folder inside an
+// archive; nothing of that name need exist on disk.
+static const std::string PluginCurDir = "src";
 
 std::string HostPath(const std::string &native)
 {
@@ -137,27 +144,97 @@ static int WINAPI StandInMessage(INT_PTR module, DWORD flags, const char *help,
         call << (i ? ", " : "") << Quote(lines[i]);
     call << "], " << count << ", " << buttons << ")";
     Record(call.str());
+    // A message to acknowledge is answered with its Ok button; the working
+    // box returns at once.
+    if (flags & FMSG_MB_OK) {
+        Host.warning.assign(lines, lines + count);
+        Host.screen += DrawMessage(lines, count);
+        return 0;
+    }
     if (Host.show)
         Host.screen += DrawMessage(lines, count);
     return -1;
 }
 
-static DWORD AttributesOf(const std::string &hostPath)
+// An entry as the real host describes it: attributes, times, size and the
+// short name from the file system; a name that does not fit the field fills
+// it with no terminating zero, as today's host hands such names over.
+static void SetName(char *field, size_t size, const std::string &name)
 {
-    std::error_code error;
-    fs::path path = NativeOf(hostPath);
-    DWORD attributes = fs::is_directory(path, error) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-    if (fs::is_symlink(fs::symlink_status(path, error)))
-        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-    return attributes;
+    memset(field, 0, size);
+    memcpy(field, name.data(), std::min(name.size(), size));
 }
 
-static PluginPanelItem PanelItem(const std::string &name, DWORD attributes)
+#ifdef _WIN32
+static FAR_FIND_DATA Describe(const std::string &hostPath)
+{
+    FAR_FIND_DATA data;
+    memset(&data, 0, sizeof data);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(hostPath.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        memcpy(&data, &found, sizeof data);
+    }
+    return data;
+}
+#else
+static FILETIME FileTimeOf(const struct timespec &t)
+{
+    uint64_t ticks = (uint64_t)(t.tv_sec + 11644473600LL) * 10000000u + (uint64_t)t.tv_nsec / 100u;
+    return FILETIME{(DWORD)ticks, (DWORD)(ticks >> 32)};
+}
+
+// Like the platform layer: the last-write time stands in for creation.
+static FAR_FIND_DATA Describe(const std::string &hostPath)
+{
+    FAR_FIND_DATA data;
+    memset(&data, 0, sizeof data);
+    struct stat link, info;
+    std::string path = NativeOf(hostPath);
+    if (lstat(path.c_str(), &link) != 0)
+        return data;
+    bool followed = stat(path.c_str(), &info) == 0;
+    if (!followed)
+        info = link;
+    data.dwFileAttributes = S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (S_ISLNK(link.st_mode))
+        data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!(info.st_mode & S_IWUSR))
+        data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+    data.ftCreationTime = data.ftLastWriteTime = FileTimeOf(info.st_mtim);
+    data.ftLastAccessTime = FileTimeOf(info.st_atim);
+    uint64_t size = S_ISDIR(info.st_mode) ? 0 : (uint64_t)info.st_size;
+    data.nFileSizeHigh = (DWORD)(size >> 32);
+    data.nFileSizeLow = (DWORD)size;
+    return data;
+}
+#endif
+
+// name is what the host shows (for a listing, relative to the listed
+// folder's parent); hostPath is where the entry lies.
+PluginPanelItem PanelItem(const std::string &name, const std::string &hostPath)
 {
     PluginPanelItem item;
     memset(&item, 0, sizeof item);
-    item.FindData.dwFileAttributes = attributes;
-    snprintf(item.FindData.cFileName, sizeof item.FindData.cFileName, "%s", name.c_str());
+    item.FindData = Describe(hostPath);
+    SetName(item.FindData.cFileName, sizeof item.FindData.cFileName, name);
+    auto handed = Host.handedAs.find(name);
+    if (handed != Host.handedAs.end()) {
+        SetName(item.FindData.cFileName, sizeof item.FindData.cFileName, handed->second.name);
+        SetName(item.FindData.cAlternateFileName, sizeof item.FindData.cAlternateFileName,
+                handed->second.shortName);
+    }
+    return item;
+}
+
+// An item that describes nothing on disk.
+static PluginPanelItem NamedItem(const char *name)
+{
+    PluginPanelItem item;
+    memset(&item, 0, sizeof item);
+    item.FindData.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+    SetName(item.FindData.cFileName, sizeof item.FindData.cFileName, name);
     return item;
 }
 
@@ -166,18 +243,32 @@ static std::string InCurDir(const std::string &name)
     return Host.curDir + (!Host.curDir.empty() && Host.curDir.back() == '\\' ? "" : "\\") + name;
 }
 
+// The selected item as the panel names it: a plugin's panel has its own
+// path text for a folder, and a panel of real names gives full paths.
+static PluginPanelItem SelectedItem(const std::string &name)
+{
+    if (Host.panel == PanelKind::Plugin)
+        return NamedItem(name.c_str());
+    std::string path = InCurDir(name);
+    return PanelItem(Host.panel == PanelKind::RealNames ? path : name, path);
+}
+
 // Like the real host: with nothing selected, the item under the cursor is
 // the selection, unless it is "..".
 static void FillPanelInfo(PanelInfo *info)
 {
     memset(info, 0, sizeof *info);
-    snprintf(info->CurDir, sizeof info->CurDir, "%s", Host.curDir.c_str());
+    info->PanelType = Host.panelType;
+    info->Plugin = Host.panel != PanelKind::Folder;
+    info->Flags = Host.panel == PanelKind::Plugin ? 0u : (DWORD)PFLAGS_REALNAMES;
+    const std::string &dir = Host.panel == PanelKind::Folder ? Host.curDir : PluginCurDir;
+    snprintf(info->CurDir, sizeof info->CurDir, "%s", dir.c_str());
     std::vector<std::string> names = Host.selection;
     if (names.empty() && !Host.cursorItem.empty() && Host.cursorItem != "..")
         names.push_back(Host.cursorItem);
     PanelSelection.clear();
     for (const std::string &name : names)
-        PanelSelection.push_back(PanelItem(name, AttributesOf(InCurDir(name))));
+        PanelSelection.push_back(SelectedItem(name));
     info->SelectedItems = PanelSelection.empty() ? nullptr : PanelSelection.data();
     info->SelectedItemsNumber = (int)PanelSelection.size();
     info->ItemsNumber = info->SelectedItemsNumber;
@@ -190,6 +281,10 @@ static int WINAPI StandInControl(HANDLE panel, int command, void *param)
     call << "Control(" << (panel == INVALID_HANDLE_VALUE ? "INVALID_HANDLE_VALUE" : "?") << ", "
          << command << ", " << (param ? "info" : "null") << ")";
     Record(call.str());
+    // The real host's selection array lasts only until its next Control
+    // call; so does this one's, so a module that reads it late reads junk.
+    for (PluginPanelItem &item : PanelSelection)
+        item = NamedItem("stale");
     if (command != FCTL_GETPANELINFO)
         return 1;
     if (Host.panelInfoFails || !param)
@@ -211,22 +306,25 @@ static void WINAPI StandInRestoreScreen(HANDLE screen)
     Record(screen == SavedScreenHandle ? "RestoreScreen(saved)" : "RestoreScreen(?)");
 }
 
-static std::vector<PluginPanelItem> ListDirect(const fs::path &dir)
+// Entries that cannot be read are skipped, as the real host's scan does.
+static std::vector<PluginPanelItem> ListDirect(const fs::path &dir, std::error_code &error)
 {
     std::vector<PluginPanelItem> items;
-    for (const fs::directory_entry &entry : fs::directory_iterator(dir))
-        items.push_back(PanelItem(entry.path().filename().string(),
-                                  AttributesOf(HostPath(entry.path().string()))));
+    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
+        items.push_back(PanelItem(it->path().filename().string(), HostPath(it->path().string())));
     return items;
 }
 
-static std::vector<PluginPanelItem> ListSubtree(const fs::path &dir)
+static std::vector<PluginPanelItem> ListSubtree(const fs::path &dir, std::error_code &error)
 {
     std::vector<PluginPanelItem> items;
     fs::path parent = dir.parent_path();
-    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(dir))
-        items.push_back(PanelItem(HostPath(entry.path().lexically_relative(parent).string()),
-                                  AttributesOf(HostPath(entry.path().string()))));
+    const auto options = fs::directory_options::skip_permission_denied;
+    fs::recursive_directory_iterator it(dir, options, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        std::string path = HostPath(it->path().string());
+        items.push_back(PanelItem(HostPath(it->path().lexically_relative(parent).string()), path));
+    }
     return items;
 }
 
@@ -243,14 +341,18 @@ static int WINAPI StandInGetDirList(const char *dir, PluginPanelItem **items, in
     std::error_code error;
     if (Host.listingFails || !fs::is_directory(path, error))
         return 0;
-    std::vector<PluginPanelItem> list = Host.listing == ListingForm::Direct ? ListDirect(path) : ListSubtree(path);
+    std::vector<PluginPanelItem> list =
+        Host.listing == ListingForm::Direct ? ListDirect(path, error) : ListSubtree(path, error);
+    // The folder itself could not be read: the real host reports failure.
+    if (error && list.empty())
+        return 0;
     // In name order, like a sorted panel, so tests know what comes first.
     std::sort(list.begin(), list.end(), [](const PluginPanelItem &a, const PluginPanelItem &b) {
         return strcmp(a.FindData.cFileName, b.FindData.cFileName) < 0;
     });
     if (Host.listingAddsDots) {
-        list.insert(list.begin(), PanelItem("..", FILE_ATTRIBUTE_DIRECTORY));
-        list.insert(list.begin(), PanelItem(".", FILE_ATTRIBUTE_DIRECTORY));
+        list.insert(list.begin(), NamedItem(".."))->FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+        list.insert(list.begin(), NamedItem("."))->FindData.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
     }
     if (Host.afterListing)
         Host.afterListing(dir);

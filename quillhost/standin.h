@@ -6,12 +6,19 @@
 #include "host/plugin.h"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 enum class ListingForm {
     Direct,  // only the entries directly inside the listed directory
     Subtree, // the real host's: the whole subtree, named from the parent
+};
+
+enum class PanelKind {
+    Folder,    // a folder on disk; the items are names in it
+    Plugin,    // a plugin's panel (an archive): names that are no files on disk
+    RealNames, // a plugin's panel of real files, named by their full paths
 };
 
 enum class DialogClose {
@@ -26,6 +33,15 @@ struct StandInHost {
     std::vector<std::string> selection;
     std::string cursorItem; // reported when nothing is selected; ".." means none
     bool panelInfoFails = false;
+    PanelKind panel = PanelKind::Folder;
+    int panelType = PTYPE_FILEPANEL;
+    // How the host hands over an entry, by its name on disk: a name can
+    // reach the module changed ("?" for a character the code page lacks, or
+    // a look-alike), with a short name or none.
+    struct Handed {
+        std::string name, shortName;
+    };
+    std::map<std::string, Handed> handedAs;
 
     ListingForm listing = ListingForm::Direct;
     bool listingFails = false;
@@ -44,6 +60,7 @@ struct StandInHost {
 
     // What happened.
     std::vector<std::string> calls;
+    std::vector<std::string> warning; // the lines of the last warning the module showed
     std::vector<FarDialogItem> dialogAsShown; // the items before the user touched them
     std::vector<std::string> listed;          // every directory GetDirList was asked for
     int listingsHeld = 0;                     // GetDirList calls not yet matched by FreeDirList
@@ -60,6 +77,10 @@ PluginStartupInfo StartupInfoFor(const char *rootKey);
 
 // Reads a catalogue in the host's .lng format; false when it cannot.
 bool LoadMessages(const std::string &lngPath);
+
+// An entry named name (as the host names it) lying at hostPath, described
+// as the host's panel or listing describes it.
+PluginPanelItem PanelItem(const std::string &name, const std::string &hostPath);
 
 // The host path text of a native path, and back.
 std::string HostPath(const std::string &native);

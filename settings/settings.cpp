@@ -48,9 +48,10 @@ void WriteDwordSetting(const char *name, DWORD value)
 void LoadSettings()
 {
     // Every mode but 0 converts to CR LF; holding it as 1 keeps the dialog
-    // on one of its two radio buttons.
+    // on one of its two radio buttons. Likewise the recursion box is a
+    // check box: any stored value but 0 ticks it, and is saved back as 1.
     Settings.ConvertMode = ReadDwordSetting("ConvertMode", ModeToLf) == ModeToLf ? ModeToLf : ModeToCrLf;
-    Settings.ProcessSubDir = ReadDwordSetting("ProcessSubDir", 0);
+    Settings.ProcessSubDir = ReadDwordSetting("ProcessSubDir", 0) != 0;
 }
 
 void SaveSettings()

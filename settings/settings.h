@@ -1,12 +1,7 @@
 // The two remembered choices and their store under the host's registry key.
 #pragma once
 
-#include "../platform/platform.h"
-
-enum ConvertModes : DWORD {
-    ModeToLf = 0,
-    ModeToCrLf = 1,
-};
+#include "../engine/engine.h"
 
 struct SettingsRecord {
     DWORD ConvertMode;   // ModeToLf; any other value converts to CR LF

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const int Kills = 50;
+const int Kills = 20;
 
 std::map<std::string, std::string> MakeOriginals(const std::string &root)
 {
@@ -49,9 +49,9 @@ void Restore(const std::map<std::string, std::string> &originals)
 // goes nowhere.
 pid_t StartQuillhost(const std::string &root, const std::string &workDir)
 {
-    std::vector<std::string> args = {fs::absolute("../quillhost").string(), "--to", "unix", "--subdirs",
-                                     "--root-key", "Software\\QuillmereCrash", "--module",
-                                     fs::absolute("../dist/Quillmere/Quillmere.so").string(), root};
+    std::vector<std::string> args = {QUILLHOST_PROGRAM, "--to", "unix", "--subdirs", "--root-key",
+                                     "Software\\QuillmereCrash", "--module",
+                                     QUILLMERE_DIST_DIR "Quillmere.so", root};
     for (int d = 0; d < 20; d++)
         args.push_back("d" + std::to_string(d));
     pid_t child = fork();
@@ -87,16 +87,20 @@ TEST(Crash, EveryFileIsWholeAfterAKill)
     for (const auto &[path, text] : originals)
         ASSERT_EQ(ReadBytes(path), ModelConvert(text, 0)) << path;
 
+    // The kills are spread over the length of a whole run; a kill counts
+    // only when it left the tree part converted, so a run too fast or too
+    // slow for the kills to land cannot pass unnoticed.
     std::mt19937 random(12);
-    int killed = 0, converted = 0, temporaries = 0;
+    int midRun = 0, temporaries = 0;
     for (int kill = 0; kill < Kills; kill++) {
         Restore(originals);
-        auto delay = std::chrono::duration_cast<std::chrono::microseconds>(fullRun) * (random() % 1000) / 1000;
+        auto slot = std::chrono::duration_cast<std::chrono::microseconds>(fullRun) / Kills;
+        auto delay = slot * kill + slot * (long)(random() % 1000) / 1000;
         pid_t child = StartQuillhost(tree, workDir);
         std::this_thread::sleep_for(delay);
         ::kill(child, SIGKILL);
         waitpid(child, &status, 0);
-        killed += WIFSIGNALED(status);
+        size_t converted = 0;
         for (const auto &[path, text] : originals) {
             ASSERT_TRUE(Exists(path)) << "kill " << kill << ": " << path << " is missing";
             std::string now = ReadBytes(path);
@@ -104,12 +108,13 @@ TEST(Crash, EveryFileIsWholeAfterAKill)
             ASSERT_TRUE(whole) << "kill " << kill << ": " << path << " is neither original nor converted";
             converted += now != text;
         }
+        midRun += WIFSIGNALED(status) && converted > 0 && converted < originals.size();
         temporaries += CountTemporariesIn(workDir, true);
     }
-    printf("%d kills (%d during the run), %zu files each: every file whole; "
-           "%d files found converted, %d temporaries left in the working directory\n",
-           Kills, killed, originals.size(), converted, temporaries);
-    RecordProperty("temporaries_left", temporaries);
+    printf("%d kills, %d of them part-way through the conversion; %d temporaries left\n", Kills, midRun,
+           temporaries);
+    EXPECT_GE(midRun, Kills / 4) << "too few kills landed while files were being converted";
+    EXPECT_LE(temporaries, Kills) << "at most the one file being converted leaves a temporary";
 }
 
 } // namespace

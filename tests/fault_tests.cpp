@@ -3,9 +3,10 @@
 // vanishes or is locked after the listing, sources that are no regular
 // file, a working directory where no temporary can be made or from which
 // the move would cross file systems. Whatever fails, the source stays
-// byte-identical with its time stamps, no temporary is left, and the walk
-// goes on with the next entry.
+// byte-identical with its time stamps, no temporary is left, the run
+// reports why, and the walk goes on with the next entry.
 #include "engine/engine.h"
+#include "host/services.h"
 #include "quillhost/standin.h"
 #include "settings/settings.h"
 #include "support.h"
@@ -20,8 +21,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-extern "C" void SetStartupInfo(const PluginStartupInfo *info);
 
 // The link wraps the platform's ReadFile and WriteFile with these; a count
 // above zero makes that many calls succeed and the next one fail.
@@ -84,13 +83,17 @@ int LockHolder = -1;
 struct rlimit SavedSizeLimit;
 
 // One fault: how it is set up in the folder (the victim is the folder's
-// first entry, "a-victim"), armed and disarmed, and whether the rest of the
+// first entry, "a-victim"), armed and disarmed, what the run reports of the
+// victim (the proof that the fault was met; LeftAlone: nothing, Converted:
+// the fault is one the rewrite works around), and whether the rest of the
 // walk can still convert.
 struct Fault {
     const char *name;
     void (*prepare)(const std::string &victim);
     void (*arm)();
+    Outcome victim;
     bool othersConvert;
+    bool needsAnotherFileSystem = false; // the working directory on /dev/shm
 };
 
 void PrintTo(const Fault &f, std::ostream *os)
@@ -120,20 +123,26 @@ std::string ShmFolder()
     return "/dev/shm/quillmere-faults-" + std::to_string(getpid());
 }
 
+bool SameFileSystem(const std::string &a, const std::string &b)
+{
+    struct stat first, second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev;
+}
+
 const Fault Faults[] = {
-    {"FirstReadFails", TextVictim, [] { ReadsBeforeFault = 1; }, true},
-    {"ReadFailsPartWay", TextVictim, [] { ReadsBeforeFault = 3; }, true},
-    {"FirstWriteFails", TextVictim, [] { WritesBeforeFault = 1; }, true},
-    {"WriteFailsPartWay", TextVictim, [] { WritesBeforeFault = 2; }, true},
-    {"LastWriteFails", TextVictim, [] { WritesBeforeFault = 4; }, true},
+    {"FirstReadFails", TextVictim, [] { ReadsBeforeFault = 1; }, Unreadable, true},
+    {"ReadFailsPartWay", TextVictim, [] { ReadsBeforeFault = 3; }, Unreadable, true},
+    {"FirstWriteFails", TextVictim, [] { WritesBeforeFault = 1; }, Unwritable, true},
+    {"WriteFailsPartWay", TextVictim, [] { WritesBeforeFault = 2; }, Unwritable, true},
+    {"LastWriteFails", TextVictim, [] { WritesBeforeFault = 4; }, Unwritable, true},
     // A real write refused by the file system once the file is too big;
     // the small file after it still fits.
-    {"FileSizeLimitReached", TextVictim, LowerSizeLimit, true},
+    {"FileSizeLimitReached", TextVictim, LowerSizeLimit, Unwritable, true},
     {"SourceVanishesAfterListing", TextVictim,
      [] {
          Host.afterListing = [](const std::string &dir) { unlink((NativeOf(dir) + "/a-victim").c_str()); };
      },
-     true},
+     NameUnusable, true},
     {"SourceLockedByAnotherHolder", TextVictim,
      [] {
          Host.afterListing = [](const std::string &dir) {
@@ -141,17 +150,21 @@ const Fault Faults[] = {
              flock(LockHolder, LOCK_EX);
          };
      },
+     InUse, true},
+    {"SourceIsADirectory", [](const std::string &victim) { MakeFolder(victim); }, [] { Settings.ProcessSubDir = 0; },
+     LeftAlone, true},
+    {"SourceIsAFifo", [](const std::string &victim) { mkfifo(victim.c_str(), 0600); }, NoArming, Unreadable, true},
+    {"SourceIsADevice", [](const std::string &victim) { symlink("/dev/zero", victim.c_str()); }, NoArming, ALink,
      true},
-    {"SourceIsADirectory", [](const std::string &victim) { MakeFolder(victim); }, [] { Settings.ProcessSubDir = 0; }, true},
-    {"SourceIsAFifo", [](const std::string &victim) { mkfifo(victim.c_str(), 0600); }, NoArming, true},
-    {"SourceIsADevice", [](const std::string &victim) { symlink("/dev/zero", victim.c_str()); }, NoArming, true},
-    {"WorkingDirectoryNotWritable", TextVictim, [] { Working.MoveTo("/proc"); }, false},
-    {"ReplacingMoveAcrossFileSystems", TextVictim,
+    {"WorkingDirectoryNotWritable", TextVictim, [] { Working.MoveTo("/proc"); }, Unwritable, false},
+    // The temporary cannot be moved across file systems, so the file is
+    // converted through one made in its own folder.
+    {"WorkingDirectoryOnAnotherFileSystem", TextVictim,
      [] {
          MakeFolder(ShmFolder());
          Working.MoveTo(ShmFolder());
      },
-     false},
+     Converted, true, true},
 };
 
 class WalkUnderFault : public ::testing::TestWithParam<Fault> {
@@ -162,7 +175,7 @@ protected:
     {
         ResetHost("");
         info = StartupInfoFor("Software\\QuillmereFaults");
-        SetStartupInfo(&info);
+        HostInfo = info;
     }
 
     void TearDown() override { Disarm(); }
@@ -199,6 +212,8 @@ TEST_P(WalkUnderFault, LeavesTheVictimAsItWasAndGoesOn)
     const Fault &f = GetParam();
     getrlimit(RLIMIT_FSIZE, &SavedSizeLimit);
     std::string dir = Scratch();
+    if (f.needsAnotherFileSystem && SameFileSystem(dir, "/dev/shm"))
+        GTEST_SKIP() << "/dev/shm is on the same file system as " << dir;
     std::string victim = PathIn(dir, "a-victim"), other = PathIn(dir, "b-other.txt");
     f.prepare(victim);
     WriteBytes(other, "x\r\ny\r\n");
@@ -207,21 +222,28 @@ TEST_P(WalkUnderFault, LeavesTheVictimAsItWasAndGoesOn)
 
     Settings.ConvertMode = ModeToLf;
     Settings.ProcessSubDir = 1;
+    ClearReport();
+    std::string hostDir = HostPath(dir), parent = HostPath(std::filesystem::current_path().string());
     f.arm();
-    std::string hostDir = HostPath(dir);
-    ProcessEntry(hostDir.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+    ProcessEntry(parent.c_str(), PanelItem("files", hostDir).FindData);
     if (Settings.ProcessSubDir == 0)
         for (const char *name : {"a-victim", "b-other.txt"})
-            ProcessEntry(HostPath(PathIn(dir, name)).c_str(), 0);
-    bool fired = ReadsBeforeFault == 0 && WritesBeforeFault == 0;
+            ProcessEntry(hostDir.c_str(), PanelItem(name, HostPath(PathIn(dir, name))).FindData);
+    bool countersRanOut = ReadsBeforeFault == 0 && WritesBeforeFault == 0;
     EXPECT_EQ(CountTemporaries(), 0) << "in the working directory of the fault";
     Disarm();
 
-    EXPECT_TRUE(fired) << "the fault was never met";
+    EXPECT_TRUE(countersRanOut) << "the fault was never met";
+    int victimReported = f.victim == LeftAlone || f.victim == Converted ? 0 : 1;
+    ASSERT_EQ(Unconverted.count, victimReported + (f.othersConvert ? 0 : 1));
+    if (victimReported) {
+        EXPECT_EQ(std::string(Unconverted.first[0].path), HostPath(victim));
+        EXPECT_EQ(Unconverted.first[0].why, f.victim);
+    }
     Snapshot after = Take(victim);
     if (Exists(victim)) {
+        EXPECT_EQ(after.bytes, f.victim == Converted ? ModelConvert(before.bytes, ModeToLf) : before.bytes);
         EXPECT_EQ(after.regular, before.regular);
-        EXPECT_EQ(after.bytes, before.bytes);
         EXPECT_TRUE(SameTime(after.times.write, before.times.write));
     }
     EXPECT_EQ(ReadBytes(other), f.othersConvert ? "x\ny\n" : "x\r\ny\r\n");

@@ -12,7 +12,7 @@ namespace {
 TEST_F(Module, SmallStartupRecordLeavesItInert)
 {
     StoreValue(key, "ConvertMode", REG_DWORD, DwordBytes(1));
-    info.StructSize = MinStartupInfoSize - 1;
+    info.StructSize = (int)sizeof(PluginStartupInfo) - 1;
     Start();
     PluginInfo plugin, untouched;
     memset(&plugin, 0xAB, sizeof plugin);
@@ -238,7 +238,8 @@ TEST_F(Module, SelectedDotDotIsSkipped)
 namespace {
 
 // The files beside the module, in the host's formats: each catalogue holds
-// the seven messages, each help file the topic the dialog names.
+// every message the module asks for, each help file the topic the dialog
+// names.
 TEST(ModuleFiles, CataloguesAndHelpAreComplete)
 {
     const std::string &folder = ModuleFolder;
@@ -246,7 +247,7 @@ TEST(ModuleFiles, CataloguesAndHelpAreComplete)
     for (const char *language : languages) {
         std::string lng = folder + "Quillmere" + language + ".lng";
         ASSERT_TRUE(LoadMessages(lng)) << lng;
-        EXPECT_EQ(Host.messages.size(), 7u) << lng;
+        EXPECT_EQ(Host.messages.size(), (size_t)MsgNoFilesOnDisk + 1) << lng;
         for (const std::string &message : Host.messages)
             EXPECT_FALSE(message.empty()) << lng;
         std::string help = ReadBytes(folder + "Quillmere" + language + ".hlf");
@@ -257,5 +258,68 @@ TEST(ModuleFiles, CataloguesAndHelpAreComplete)
     // The Russian files are in code page 866: "Русский" in the language line.
     EXPECT_NE(ReadBytes(folder + "QuillmereRus.lng").find("\x90\xE3\xE1\xE1\xAA\xA8\xA9"), std::string::npos);
 }
+
+} // namespace
+
+namespace {
+
+// Panels that are no plain folder. A plugin's panel whose names are no
+// files on disk converts nothing, even where its names happen to name files
+// of the working directory; a panel of real names converts exactly the
+// files its full paths name, wherever they lie.
+struct PanelCase {
+    const char *name;
+    PanelKind panel;
+    int panelType;
+    std::vector<std::string> converted; // of a.txt, sub/b.txt, c.txt
+    std::vector<std::string> warning;   // the message's lines after the title
+};
+
+const PanelCase PanelCases[] = {
+    {"FolderPanel", PanelKind::Folder, PTYPE_FILEPANEL, {"a.txt", "sub/b.txt"}, {}},
+    {"PluginPanel", PanelKind::Plugin, PTYPE_FILEPANEL, {},
+     {"Nothing was converted: the active panel shows no files on disk."}},
+    {"RealNamesPanel", PanelKind::RealNames, PTYPE_FILEPANEL, {"a.txt", "sub/b.txt"}, {}},
+    {"TreePanel", PanelKind::Folder, 1, {}, {"Nothing was converted: the active panel shows no files on disk."}},
+};
+
+void PrintTo(const PanelCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class Panels : public Module, public ::testing::WithParamInterface<PanelCase> {};
+
+TEST_P(Panels, ConvertOnlyFilesOnDisk)
+{
+    const PanelCase &c = GetParam();
+    MakeFolder(PathIn(dir, "sub"));
+    for (const char *name : {"a.txt", "sub/b.txt", "c.txt"})
+        File(name, CrLf);
+    // The working directory holds files of the same names, which a plugin
+    // panel's names would reach if they were taken for paths.
+    WriteBytes("a.txt", CrLf);
+    Start();
+    Host.panel = c.panel;
+    Host.panelType = c.panelType;
+    Host.selection = {"a.txt", "sub"};
+    Host.pickRadio = 1;
+    Host.subdirs = 1;
+    Run();
+    for (const char *name : {"a.txt", "sub/b.txt", "c.txt"}) {
+        bool converted = std::find(c.converted.begin(), c.converted.end(), name) != c.converted.end();
+        EXPECT_EQ(ReadBytes(PathIn(dir, name)), converted ? Lf : CrLf) << name;
+    }
+    EXPECT_EQ(ReadBytes("a.txt"), CrLf);
+    std::vector<std::string> expected;
+    if (!c.warning.empty())
+        expected.push_back(Host.messages[MsgTitle]);
+    expected.insert(expected.end(), c.warning.begin(), c.warning.end());
+    EXPECT_EQ(Host.warning, expected);
+    EXPECT_EQ(QueryValue(key, "ProcessSubDir").bytes, DwordBytes(1)) << "the choices are stored all the same";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Panels, ::testing::ValuesIn(PanelCases),
+                         [](const ::testing::TestParamInfo<PanelCase> &info) { return info.param.name; });
 
 } // namespace

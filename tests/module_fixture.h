@@ -8,11 +8,13 @@
 
 #include <gtest/gtest.h>
 
+// The installable folder the build assembles; each test runs in a folder
+// of its own, so the path is the build's, not relative.
 #ifdef _WIN32
-inline const std::string ModuleFolder = "..\\dist\\Quillmere\\";
+inline const std::string ModuleFolder = HostPath(QUILLMERE_DIST_DIR);
 inline const std::string ModulePath = ModuleFolder + "Quillmere.dll";
 #else
-inline const std::string ModuleFolder = "../dist/Quillmere/";
+inline const std::string ModuleFolder = QUILLMERE_DIST_DIR;
 inline const std::string ModulePath = ModuleFolder + "Quillmere.so";
 #endif
 inline const std::string CatalogPath = ModuleFolder + "QuillmereEng.lng";

@@ -47,7 +47,7 @@ struct OddValue {
     const char *name;
     DWORD type;
     std::string bytes;
-    DWORD read; // what ConvertMode loads as
+    DWORD read; // what ConvertMode and ProcessSubDir load as
 };
 
 TEST_F(Store, OddStoredValuesReadSafely)
@@ -57,14 +57,16 @@ TEST_F(Store, OddStoredValuesReadSafely)
         {"EightBytes", 3, DwordBytes(1) + DwordBytes(1), 0},
         {"EmptyValue", 3, "", 0},
         {"FourBytesOfAnyType", 3, DwordBytes(1), 1},
-        {"ModeOutOfRange", REG_DWORD, DwordBytes(7), 1},
-        {"ModeAllOnes", REG_DWORD, DwordBytes(0xFFFFFFFFu), 1},
+        {"OutOfRange", REG_DWORD, DwordBytes(7), 1},
+        {"AllOnes", REG_DWORD, DwordBytes(0xFFFFFFFFu), 1},
     };
     for (const OddValue &c : cases) {
         StoreValue(key, "ConvertMode", c.type, c.bytes);
+        StoreValue(key, "ProcessSubDir", c.type, c.bytes);
         Settings = SettingsRecord{9, 9};
         LoadSettings();
         EXPECT_EQ(Settings.ConvertMode, c.read) << c.name;
+        EXPECT_EQ(Settings.ProcessSubDir, c.read) << c.name;
     }
 }
 

@@ -8,17 +8,59 @@
 #include <iterator>
 #include <random>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
+
+// Each test runs in a working directory of its own, below the folder the
+// program started in: the rewrite makes its temporaries in the working
+// directory, as it does in the host's, and test programs running side by
+// side must neither count nor remove each other's. A passing test's folder
+// is removed; a failing one's is kept to look at.
+class OwnWorkingDirectory : public ::testing::EmptyTestEventListener {
+    fs::path home = fs::current_path();
+    fs::path folder;
+
+    void OnTestStart(const ::testing::TestInfo &test) override
+    {
+        std::string name = std::string(test.test_suite_name()) + "." + test.name();
+        for (char &c : name)
+            if (c == '/' || c == '\\')
+                c = '_';
+        folder = home / "scratch" / (name + "-" + std::to_string(ProcessId()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        fs::current_path(folder);
+    }
+
+    void OnTestEnd(const ::testing::TestInfo &test) override
+    {
+        fs::current_path(home);
+        std::error_code error;
+        if (test.result()->Passed())
+            fs::remove_all(folder, error);
+    }
+
+    static long ProcessId()
+    {
+#ifdef _WIN32
+        return (long)GetCurrentProcessId();
+#else
+        return (long)getpid();
+#endif
+    }
+};
+
+static const bool Installed = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new OwnWorkingDirectory);
+    return true;
+}();
 
 std::string Scratch()
 {
-    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path dir = fs::path("scratch") / (std::string(test->test_suite_name()) + "." + test->name());
-    std::string name = dir.string();
-    for (char &c : name)
-        if (c == '/' || c == '\\')
-            c = '_';
-    dir = fs::current_path() / "scratch" / name;
+    fs::path dir = fs::current_path() / "files";
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string();
@@ -82,15 +124,6 @@ int CountTemporaries()
     return CountTemporariesIn(fs::current_path().string(), false);
 }
 
-// Temporaries left by an earlier, interrupted run of a test program would
-// be counted against every test of this one.
-class RemoveStaleTemporaries : public ::testing::Environment {
-    void SetUp() override { CountTemporariesIn(fs::current_path().string(), true); }
-};
-
-static ::testing::Environment *const CleanStart =
-    ::testing::AddGlobalTestEnvironment(new RemoveStaleTemporaries);
-
 FileTimes TimesOf(const std::string &path)
 {
     FileTimes times{};
@@ -136,7 +169,7 @@ std::string ConvertThroughFiles(const std::string &in, DWORD mode)
     HANDLE target = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     EXPECT_NE(source, INVALID_HANDLE_VALUE);
     EXPECT_NE(target, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(ConvertLineBreaks(source, target, mode));
+    EXPECT_EQ(ConvertLineBreaks(source, target, mode), Converted);
     CloseHandle(source);
     CloseHandle(target);
     return ReadBytes(to);

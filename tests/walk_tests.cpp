@@ -1,6 +1,6 @@
 // Paths and the walk over a selected entry, under both forms of the host's
 // directory listing.
-#include "host/host.h"
+#include "host/services.h"
 #include "quillhost/standin.h"
 #include "settings/settings.h"
 #include "support.h"
@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-extern "C" void WINAPI SetStartupInfo(const PluginStartupInfo *info);
 
 namespace {
 
@@ -78,7 +76,7 @@ protected:
         ResetHost(HostPath(root));
         std::string key = FreshRootKey();
         info = StartupInfoFor(key.c_str());
-        SetStartupInfo(&info);
+        HostInfo = info;
         Settings.ConvertMode = ModeToLf;
         Settings.ProcessSubDir = 1;
     }
@@ -86,7 +84,7 @@ protected:
     void Process(const std::string &relative)
     {
         std::string path = HostPath(PathIn(root, relative));
-        ProcessEntry(path.c_str(), IsFolder(PathIn(root, relative)) ? FILE_ATTRIBUTE_DIRECTORY : 0);
+        ProcessEntry(HostPath(root).c_str(), PanelItem(relative, path).FindData);
         EXPECT_EQ(Host.listingsHeld, 0) << "every listing is handed back";
     }
 };

@@ -1,9 +1,10 @@
 // The depth-first walk. Each level holds its own listing and child path
 // until its subtree is done; the host's listing is the only source of
-// entries, and every listing is handed back.
+// entries, and every listing is handed back. Before anything is converted
+// or walked, the module checks that the name leads to the entry the host
+// described: a name can reach it changed.
 #include "walk.h"
-#include "../engine/engine.h"
-#include "../host/host.h"
+#include "../host/services.h"
 #include "../settings/settings.h"
 
 #include <cstring>
@@ -18,34 +19,98 @@ static bool IsDirectChild(const char *name)
     return !slash || !strchr(slash + 1, '\\');
 }
 
-static void VisitListed(const char *dir, const FAR_FIND_DATA &entry)
+// A name that fills its whole field has no end (today's host hands over
+// names too long for the field that way): it is refused, never read past.
+static bool CopyName(const char *field, size_t size, char *out)
 {
-    if (!IsDirectChild(entry.cFileName) || IsDotEntry(LastComponent(entry.cFileName)))
-        return;
-    // A directory link met inside the walk is not followed: it may lead back
-    // to an ancestor and make the walk endless. A selected link still is.
-    const DWORD linkedDir = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-    if ((entry.dwFileAttributes & linkedDir) == linkedDir)
-        return;
-    char child[MAX_PATH];
-    if (JoinPath(dir, entry.cFileName, child))
-        ProcessEntry(child, entry.dwFileAttributes);
+    size_t length = strnlen(field, size);
+    bool whole = length < size;
+    if (!whole)
+        length = size - 1;
+    memcpy(out, field, length);
+    out[length] = '\0';
+    return whole;
 }
 
-static void WalkDirectory(const char *path)
+static void WalkDirectory(const char *path, bool &listed);
+
+// A folder is the listed one when its creation time matches; its other
+// times change whenever anything inside it does.
+static Outcome CheckFolder(const char *path, const FAR_FIND_DATA &entry)
+{
+    if (strchr(path, '?'))
+        return NameUnusable;
+    HANDLE folder = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return OutcomeOfError(GetLastError());
+    BY_HANDLE_FILE_INFORMATION info;
+    bool same = GetFileInformationByHandle(folder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                info.ftCreationTime.dwLowDateTime == entry.ftCreationTime.dwLowDateTime &&
+                info.ftCreationTime.dwHighDateTime == entry.ftCreationTime.dwHighDateTime;
+    CloseHandle(folder);
+    return same ? Converted : NameUnusable;
+}
+
+static Outcome Visit(const char *path, const FAR_FIND_DATA &entry)
+{
+    if (Settings.ProcessSubDir && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Outcome outcome = CheckFolder(path, entry);
+        bool listed = true;
+        if (outcome == Converted)
+            WalkDirectory(path, listed);
+        return listed ? outcome : NotListed;
+    }
+    FileIdentity identity = {entry.nFileSizeHigh, entry.nFileSizeLow, entry.ftCreationTime, entry.ftLastWriteTime};
+    return RewriteFile(path, &identity);
+}
+
+// The path with its last component replaced by the entry's short name,
+// which is plain ASCII where the volume keeps one.
+static bool ShortPath(const char *path, const FAR_FIND_DATA &entry, char *out)
+{
+    char shortName[sizeof entry.cAlternateFileName], folder[MAX_PATH];
+    if (!CopyName(entry.cAlternateFileName, sizeof shortName, shortName) || !shortName[0])
+        return false;
+    size_t length = (size_t)(LastComponent(path) - path);
+    memcpy(folder, path, length);
+    folder[length] = '\0';
+    return JoinPath(folder, shortName, out);
+}
+
+// listed: the entry comes from a listing of dir, not from the panel.
+static void Process(const char *dir, const FAR_FIND_DATA &entry, bool listed)
+{
+    char name[MAX_PATH], path[MAX_PATH], shortPath[MAX_PATH];
+    bool whole = CopyName(entry.cFileName, sizeof entry.cFileName, name);
+    if (IsDotEntry(LastComponent(name)) || (listed && !IsDirectChild(name)))
+        return;
+    bool joined = whole && JoinPath(dir, name, path);
+    Outcome outcome = PathTooLong;
+    // A directory link met inside the walk is not followed: it may lead out
+    // of the selection, or back to an ancestor. A selected link still is.
+    const DWORD linkedDir = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    if (joined && listed && Settings.ProcessSubDir && (entry.dwFileAttributes & linkedDir) == linkedDir)
+        outcome = ALink;
+    else if (joined)
+        outcome = Visit(path, entry);
+    if (outcome == NameUnusable && ShortPath(path, entry, shortPath))
+        outcome = Visit(shortPath, entry);
+    Report(joined ? path : name, outcome);
+}
+
+void ProcessEntry(const char *dir, const FAR_FIND_DATA &entry)
+{
+    Process(dir, entry, false);
+}
+
+static void WalkDirectory(const char *path, bool &listed)
 {
     PluginPanelItem *items = nullptr;
     int count = 0;
-    if (HostInfo.GetDirList(path, &items, &count) && items && count > 0)
+    listed = HostInfo.GetDirList(path, &items, &count) != 0;
+    if (listed && items && count > 0)
         for (int i = 0; i < count; i++)
-            VisitListed(path, items[i].FindData);
+            Process(path, items[i].FindData, true);
     HostInfo.FreeDirList(items);
-}
-
-void ProcessEntry(const char *path, DWORD attributes)
-{
-    if (Settings.ProcessSubDir && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        WalkDirectory(path);
-    else
-        RewriteFile(path);
 }

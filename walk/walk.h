@@ -1,7 +1,8 @@
 // Paths and the walk from one selected entry down to file rewrites.
 #pragma once
 
-#include "../platform/platform.h"
+#include "../engine/engine.h"
+#include "../host/plugin.h"
 
 // The text after the last backslash of name, or all of name.
 const char *LastComponent(const char *name);
@@ -13,6 +14,30 @@ bool IsDotEntry(const char *name);
 // usable in out, when the result would not fit.
 bool JoinPath(const char *dir, const char *name, char *out);
 
-// Rewrites the file at path, or, with ProcessSubDir on and a directory,
-// every file below it.
-void ProcessEntry(const char *path, DWORD attributes);
+// Converts the file that an entry of dir (from the panel or a listing)
+// names, or, with ProcessSubDir on and a folder, every file below it.
+// Whatever is not converted goes into the run's report.
+void ProcessEntry(const char *dir, const FAR_FIND_DATA &entry);
+
+// The entries a run could not convert: how many, and the first few with
+// their reasons, for the warning at the end of the run.
+enum : int {
+    ReportedEntries = 10,
+};
+
+struct UnconvertedEntry {
+    char path[MAX_PATH];
+    Outcome why;
+};
+
+struct RunReport {
+    int count;
+    UnconvertedEntry first[ReportedEntries];
+};
+
+extern RunReport Unconverted;
+
+void ClearReport();
+// Notes path (cut at MAX_PATH - 1 characters) unless outcome is Converted
+// or LeftAlone.
+void Report(const char *path, Outcome outcome);
