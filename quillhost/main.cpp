@@ -5,9 +5,9 @@
 #include "standin.h"
 
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -118,26 +118,59 @@ static bool ParseArguments(int argc, char **argv, Options &options)
     return true;
 }
 
-// Each file below dir with a fingerprint of its content.
-static std::map<std::string, unsigned long long> Fingerprints(const fs::path &dir)
+typedef std::map<std::string, uint64_t> Prints;
+
+// A fingerprint of a file's content: four independent multiply lanes over
+// 8-byte words, read a megabyte at a time, so that reading the selection
+// twice costs less than converting it.
+static uint64_t Fingerprint(const fs::path &file)
 {
-    std::map<std::string, unsigned long long> prints;
+    static std::vector<unsigned char> block(1 << 20);
+    const uint64_t K = 0x9E3779B97F4A7C15ull;
+    uint64_t lanes[4] = {1, 2, 3, 4}, total = 0;
+    FILE *in = fopen(file.string().c_str(), "rb");
+    if (!in)
+        return 0;
+    for (size_t got; (got = fread(block.data(), 1, block.size(), in)) > 0; total += got) {
+        size_t padded = (got + 31) / 32 * 32;
+        memset(block.data() + got, 0, padded - got);
+        for (size_t i = 0; i < padded; i += 32)
+            for (int lane = 0; lane < 4; lane++) {
+                uint64_t word;
+                memcpy(&word, block.data() + i + 8 * lane, 8);
+                lanes[lane] = ((lanes[lane] ^ word) * K) ^ (lanes[lane] >> 29);
+            }
+    }
+    fclose(in);
+    return ((lanes[0] * 3 + lanes[1]) * 5 + lanes[2]) * 7 + lanes[3] + total * K;
+}
+
+// Each file of the selection (below a selected folder, at any depth) with a
+// fingerprint of its content; folders that cannot be read are passed over.
+static Prints Fingerprints(const fs::path &dir, const std::vector<std::string> &names)
+{
+    Prints prints;
     std::error_code error;
-    for (fs::recursive_directory_iterator it(dir, error), end; it != end; it.increment(error)) {
-        if (!it->is_regular_file(error))
+    auto note = [&](const fs::path &file) {
+        if (fs::is_regular_file(fs::symlink_status(file, error)))
+            prints[file.lexically_relative(dir).generic_string()] = Fingerprint(file);
+    };
+    const auto options = fs::directory_options::skip_permission_denied;
+    for (const std::string &name : names) {
+        fs::path entry = dir / NativeOf(name);
+        note(entry);
+        if (!fs::is_directory(fs::symlink_status(entry, error)))
             continue;
-        std::ifstream in(it->path(), std::ios::binary);
-        unsigned long long hash = 14695981039346656037ull;
-        for (char c; in.get(c);)
-            hash = (hash ^ (unsigned char)c) * 1099511628211ull;
-        prints[it->path().lexically_relative(dir).generic_string()] = hash;
+        for (fs::recursive_directory_iterator it(entry, options, error), end; !error && it != end;
+             it.increment(error))
+            note(it->path());
     }
     return prints;
 }
 
-static void ReportChanges(const std::map<std::string, unsigned long long> &before, const fs::path &dir)
+static void ReportChanges(const Prints &before, const fs::path &dir, const std::vector<std::string> &names)
 {
-    std::map<std::string, unsigned long long> after = Fingerprints(dir);
+    Prints after = Fingerprints(dir, names);
     int changed = 0;
     for (const auto &[name, hash] : after) {
         auto old = before.find(name);
@@ -184,9 +217,9 @@ int main(int argc, char **argv)
     Host.curDir = HostPath(dir.lexically_normal().string());
     Host.selection = options.names;
 
-    auto before = Fingerprints(dir);
+    Prints before = Fingerprints(dir, options.names);
     Drive(module, options);
     UnloadModule(module);
-    ReportChanges(before, dir);
+    ReportChanges(before, dir, options.names);
     return Host.warning.empty() ? 0 : 1;
 }

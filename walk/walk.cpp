@@ -42,8 +42,10 @@ static Outcome CheckFolder(const char *path, const FAR_FIND_DATA &entry)
         return NameUnusable;
     HANDLE folder = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE)
-        return OutcomeOfError(GetLastError());
+    if (folder == INVALID_HANDLE_VALUE) {
+        Outcome outcome = OutcomeOfError(GetLastError());
+        return outcome == Unreadable ? NotListed : outcome;
+    }
     BY_HANDLE_FILE_INFORMATION info;
     bool same = GetFileInformationByHandle(folder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                 info.ftCreationTime.dwLowDateTime == entry.ftCreationTime.dwLowDateTime &&
