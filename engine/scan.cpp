@@ -4,10 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#ifdef __SSE2__
-#include <immintrin.h>
-#endif
-
 static const unsigned char Cr = 0x0D;
 static const unsigned char Lf = 0x0A;
 
@@ -15,14 +11,60 @@ static const unsigned char Lf = 0x0A;
 // stored to the output before it is searched, and the output then advances
 // only up to the first line break in it. Bytes stored past that point are
 // overwritten by what follows, or lie in the output's slack.
-#ifdef __SSE2__
-// SSE2 is part of every x86-64 processor, so this path needs no check.
-static unsigned Matches(__m128i chunk, unsigned char byte)
+//
+// One source serves both widths of x86: the vector paths are compiled for
+// their instruction sets alone and chosen at run time, so the 32-bit module
+// uses SSE2 and AVX2 where the processor has them, and runs on any i686.
+#if defined(__i386__) || defined(__x86_64__)
+#define WITH_SSE2 __attribute__((target("sse2")))
+#define WITH_AVX2 __attribute__((target("avx2,bmi")))
+#include <immintrin.h>
+#define HAVE_X86_VECTORS 1
+#else
+#define HAVE_X86_VECTORS 0
+#endif
+
+// Word at a time with plain integer instructions, for any processor. A zero
+// byte of word ^ pattern marks a hit; the lowest flagged byte is always a
+// true one (borrows only run upwards).
+typedef uintptr_t Word;
+static const Word Ones = (Word)-1 / 0xFF;
+static const Word Highs = Ones * 0x80;
+
+static Word ZeroBytes(Word w)
+{
+    return (w - Ones) & ~w & Highs;
+}
+
+static void CopyWords(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
+{
+    while ((size_t)(end - at) >= sizeof(Word)) {
+        Word w;
+        memcpy(&w, at, sizeof w);
+        memcpy(put, &w, sizeof w);
+        Word hits = ZeroBytes(w ^ (Ones * Cr)) | ZeroBytes(w ^ (Ones * Lf));
+        if (hits != 0) {
+            int ordinary = __builtin_ctzll(hits) / 8;
+            at += ordinary;
+            put += ordinary;
+            return;
+        }
+        at += sizeof(Word);
+        put += sizeof(Word);
+    }
+}
+
+static void NoSimpleChunks(const unsigned char *&, const unsigned char *, unsigned char *&, DWORD)
+{
+}
+
+#if HAVE_X86_VECTORS
+WITH_SSE2 static unsigned Matches(__m128i chunk, unsigned char byte)
 {
     return (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8((char)byte)));
 }
 
-static void CopyChunks(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
+WITH_SSE2 static void CopySse2(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
 {
     while (end - at >= 16) {
         __m128i chunk = _mm_loadu_si128((const __m128i *)at);
@@ -51,8 +93,6 @@ static void CopyChunks(const unsigned char *&at, const unsigned char *end, unsig
 // but the one that leaves. The second store reads up to 33 bytes past the
 // chunk, into the input's slack at the end of a block; what it brings from
 // there lies past the chunk's output and is overwritten or never reported.
-// AVX2 is used only where the processor has it.
-#define WITH_AVX2 __attribute__((target("avx2,bmi")))
 
 enum : long {
     SimpleChunk = 32,
@@ -109,70 +149,31 @@ WITH_AVX2 static void SimpleChunksToCrLf(const unsigned char *&at, const unsigne
     }
 }
 
-static void SimpleChunks(const unsigned char *&at, const unsigned char *end, unsigned char *&put,
-                         DWORD mode)
+WITH_AVX2 static void SimpleChunksAvx2(const unsigned char *&at, const unsigned char *end, unsigned char *&put,
+                                       DWORD mode)
 {
-    static const bool HaveAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi");
-    if (!HaveAvx2)
-        return;
     if (mode == ModeToLf)
         SimpleChunksToLf(at, end, put);
     else
         SimpleChunksToCrLf(at, end, put);
 }
-#else
-// Word at a time with plain integer instructions, so the 32-bit module runs
-// on any i686 processor. A zero byte of word ^ pattern marks a hit; the
-// lowest flagged byte is always a true one (borrows only run upwards).
-typedef uintptr_t Word;
-static const Word Ones = (Word)-1 / 0xFF;
-static const Word Highs = Ones * 0x80;
-
-static Word ZeroBytes(Word w)
-{
-    return (w - Ones) & ~w & Highs;
-}
-
-static void SimpleChunks(const unsigned char *&, const unsigned char *, unsigned char *&, DWORD)
-{
-}
-
-static void CopyChunks(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
-{
-    while ((size_t)(end - at) >= sizeof(Word)) {
-        Word w;
-        memcpy(&w, at, sizeof w);
-        memcpy(put, &w, sizeof w);
-        Word hits = ZeroBytes(w ^ (Ones * Cr)) | ZeroBytes(w ^ (Ones * Lf));
-        if (hits != 0) {
-            int ordinary = __builtin_ctzll(hits) / 8;
-            at += ordinary;
-            put += ordinary;
-            return;
-        }
-        at += sizeof(Word);
-        put += sizeof(Word);
-    }
-}
 #endif
 
-// Copies ordinary bytes up to the next CR or LF, or to end.
-static void CopyOrdinary(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
-{
-    CopyChunks(at, end, put);
-    while (at < end && *at != Cr && *at != Lf)
-        *put++ = *at++;
-}
+typedef void (*CopyChunks)(const unsigned char *&, const unsigned char *, unsigned char *&);
+typedef void (*SimpleChunks)(const unsigned char *&, const unsigned char *, unsigned char *&, DWORD);
 
-ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mode,
-                     unsigned char *out)
+template <CopyChunks Copy, SimpleChunks Simple>
+static ScanResult Scan(const unsigned char *in, DWORD filled, bool more, DWORD mode, unsigned char *out)
 {
     const unsigned char *at = in;
     const unsigned char *end = in + filled;
     unsigned char *put = out;
     for (;;) {
-        SimpleChunks(at, end, put, mode);
-        CopyOrdinary(at, end, put);
+        Simple(at, end, put, mode);
+        // Ordinary bytes up to the next CR or LF, or to end.
+        Copy(at, end, put);
+        while (at < end && *at != Cr && *at != Lf)
+            *put++ = *at++;
         if (at == end || (at + 1 == end && more))
             break;
         // CR ^ LF turns either line-break byte into the other one.
@@ -184,4 +185,32 @@ ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mod
         at++;
     }
     return ScanResult{(DWORD)(at - in), (DWORD)(put - out)};
+}
+
+ScanPath FastestScanPath()
+{
+#if HAVE_X86_VECTORS
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi"))
+        return ScanAvx2;
+    if (__builtin_cpu_supports("sse2"))
+        return ScanSse2;
+#endif
+    return ScanWords;
+}
+
+ScanPath ScanPathInUse = FastestScanPath();
+
+ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mode, unsigned char *out)
+{
+    switch (ScanPathInUse) {
+#if HAVE_X86_VECTORS
+    case ScanAvx2:
+        return Scan<CopySse2, SimpleChunksAvx2>(in, filled, more, mode, out);
+    case ScanSse2:
+        return Scan<CopySse2, NoSimpleChunks>(in, filled, more, mode, out);
+#endif
+    default:
+        return Scan<CopyWords, NoSimpleChunks>(in, filled, more, mode, out);
+    }
 }

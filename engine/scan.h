@@ -21,3 +21,15 @@ enum : DWORD {
 // unless it completes a pair.
 ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mode,
                      unsigned char *out);
+
+// The scan's paths, slowest first: words of plain integer instructions,
+// SSE2 chunk copies, and AVX2 chunks with one line break done without a
+// branch. The fastest the processor has is used; tests may pick a slower one.
+enum ScanPath : int {
+    ScanWords,
+    ScanSse2,
+    ScanAvx2,
+};
+
+ScanPath FastestScanPath();
+extern ScanPath ScanPathInUse;

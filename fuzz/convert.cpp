@@ -1,6 +1,8 @@
 // The converter fed arbitrary bytes in reads of arbitrary sizes, against
-// the byte-at-a-time model. Input: the mode, eight read sizes, the data.
+// the byte-at-a-time model. Input: the mode and the scan's path, eight read
+// sizes, the data.
 #include "engine/engine.h"
+#include "engine/scan.h"
 #include "model.h"
 
 #include <algorithm>
@@ -37,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 9)
         return 0;
     DWORD mode = data[0] & 1 ? data[0] : 0;
+    static const ScanPath Fastest = FastestScanPath();
+    ScanPathInUse = (ScanPath)((data[0] >> 1) % (Fastest + 1));
     memcpy(ReadSizes, data + 1, 8);
     Source = data + 9;
     SourceSize = size - 9;

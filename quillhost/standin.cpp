@@ -319,9 +319,13 @@ static std::vector<PluginPanelItem> ListSubtree(const fs::path &dir, std::error_
 {
     std::vector<PluginPanelItem> items;
     fs::path parent = dir.parent_path();
-    const auto options = fs::directory_options::skip_permission_denied;
+    // Like today's host, it follows folder links; a link back to an ancestor
+    // ends where the real host's scan would, deep down.
+    const auto options = fs::directory_options::skip_permission_denied | fs::directory_options::follow_directory_symlink;
     fs::recursive_directory_iterator it(dir, options, error), end;
     for (; !error && it != end; it.increment(error)) {
+        if (it.depth() >= 6)
+            it.disable_recursion_pending();
         std::string path = HostPath(it->path().string());
         items.push_back(PanelItem(HostPath(it->path().lexically_relative(parent).string()), path));
     }

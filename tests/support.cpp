@@ -19,6 +19,18 @@ namespace fs = std::filesystem;
 // directory, as it does in the host's, and test programs running side by
 // side must neither count nor remove each other's. A passing test's folder
 // is removed; a failing one's is kept to look at.
+// Removes a folder and all in it, read-only files too (Windows refuses to
+// delete those).
+static void RemoveTree(const fs::path &folder)
+{
+    std::error_code error;
+#ifdef _WIN32
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+    fs::remove_all(folder, error);
+}
+
 class OwnWorkingDirectory : public ::testing::EmptyTestEventListener {
     fs::path home = fs::current_path();
     fs::path folder;
@@ -30,7 +42,7 @@ class OwnWorkingDirectory : public ::testing::EmptyTestEventListener {
             if (c == '/' || c == '\\')
                 c = '_';
         folder = home / "scratch" / (name + "-" + std::to_string(ProcessId()));
-        fs::remove_all(folder);
+        RemoveTree(folder);
         fs::create_directories(folder);
         fs::current_path(folder);
     }
@@ -38,9 +50,8 @@ class OwnWorkingDirectory : public ::testing::EmptyTestEventListener {
     void OnTestEnd(const ::testing::TestInfo &test) override
     {
         fs::current_path(home);
-        std::error_code error;
         if (test.result()->Passed())
-            fs::remove_all(folder, error);
+            RemoveTree(folder);
     }
 
     static long ProcessId()
@@ -61,7 +72,7 @@ static const bool Installed = [] {
 std::string Scratch()
 {
     fs::path dir = fs::current_path() / "files";
-    fs::remove_all(dir);
+    RemoveTree(dir);
     fs::create_directories(dir);
     return dir.string();
 }

@@ -102,13 +102,15 @@ TEST_F(Walk, ConvertsTheWholeTreeInBothListingForms)
     }
 }
 
-TEST_F(Walk, SubtreeListingConvertsEachFileOnce)
+TEST_F(Walk, SubtreeListingIsTakenWhole)
 {
-    MakeTree(root);
+    std::vector<std::string> files = MakeTree(root);
     Host.listing = ListingForm::Subtree;
     Process("sel");
-    // Once per directory of the tree: sel, d1, d2, d3, empty.
-    EXPECT_EQ(Host.listed.size(), 5u);
+    // The listing of sel holds the whole tree: no folder is listed again.
+    EXPECT_EQ(Host.listed, std::vector<std::string>{HostPath(PathIn(root, "sel"))});
+    for (const std::string &file : files)
+        EXPECT_EQ(ReadBytes(PathIn(root, file)), Lf) << file;
 }
 
 TEST_F(Walk, WithoutRecursionOnlySelectedFilesChange)

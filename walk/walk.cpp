@@ -80,19 +80,21 @@ static bool ShortPath(const char *path, const FAR_FIND_DATA &entry, char *out)
     return JoinPath(folder, shortName, out);
 }
 
-// listed: the entry comes from a listing of dir, not from the panel.
-static void Process(const char *dir, const FAR_FIND_DATA &entry, bool listed)
+static bool IsLinkedFolder(const FAR_FIND_DATA &entry)
 {
-    char name[MAX_PATH], path[MAX_PATH], shortPath[MAX_PATH];
-    bool whole = CopyName(entry.cFileName, sizeof entry.cFileName, name);
-    if (IsDotEntry(LastComponent(name)) || (listed && !IsDirectChild(name)))
-        return;
-    bool joined = whole && JoinPath(dir, name, path);
+    const DWORD linkedDir = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    return (entry.dwFileAttributes & linkedDir) == linkedDir;
+}
+
+// Converts or walks the entry at path (joined: false when no path could be
+// made of its name), falling back on its short name, and reports the outcome.
+static void ProcessAt(const char *path, bool joined, const char *name, const FAR_FIND_DATA &entry, bool listed)
+{
+    char shortPath[MAX_PATH];
     Outcome outcome = PathTooLong;
     // A directory link met inside the walk is not followed: it may lead out
     // of the selection, or back to an ancestor. A selected link still is.
-    const DWORD linkedDir = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-    if (joined && listed && Settings.ProcessSubDir && (entry.dwFileAttributes & linkedDir) == linkedDir)
+    if (joined && listed && Settings.ProcessSubDir && IsLinkedFolder(entry))
         outcome = ALink;
     else if (joined)
         outcome = Visit(path, entry);
@@ -101,9 +103,87 @@ static void Process(const char *dir, const FAR_FIND_DATA &entry, bool listed)
     Report(joined ? path : name, outcome);
 }
 
+// listed: the entry comes from a listing of dir, not from the panel.
+static void Process(const char *dir, const FAR_FIND_DATA &entry, bool listed)
+{
+    char name[MAX_PATH], path[MAX_PATH];
+    bool whole = CopyName(entry.cFileName, sizeof entry.cFileName, name);
+    if (IsDotEntry(LastComponent(name)) || (listed && !IsDirectChild(name)))
+        return;
+    ProcessAt(path, whole && JoinPath(dir, name, path), name, entry, listed);
+}
+
 void ProcessEntry(const char *dir, const FAR_FIND_DATA &entry)
 {
     Process(dir, entry, false);
+}
+
+// The real host lists the whole subtree of a folder, naming each entry from
+// the folder's parent ("DIR2\x", "DIR2\SUB\y"). Such a listing is converted
+// in one pass, each file at its full path, without listing the subfolders
+// again; nothing below a folder link is touched. The links of one listing
+// are kept here; a listing with more of them is walked folder by folder.
+enum : int {
+    KeptLinks = 64,
+};
+static const char *LinkNames[KeptLinks];
+static size_t LinkLengths[KeptLinks];
+static int LinkCount;
+
+static bool IsSubtreeListing(const PluginPanelItem *items, int count)
+{
+    for (int i = 0; i < count; i++)
+        if (memchr(items[i].FindData.cFileName, '\\', strnlen(items[i].FindData.cFileName, MAX_PATH)))
+            return true;
+    return false;
+}
+
+static bool KeepLinks(const PluginPanelItem *items, int count)
+{
+    LinkCount = 0;
+    for (int i = 0; i < count; i++) {
+        const FAR_FIND_DATA &entry = items[i].FindData;
+        if (!IsLinkedFolder(entry))
+            continue;
+        if (LinkCount == KeptLinks)
+            return false;
+        LinkNames[LinkCount] = entry.cFileName;
+        LinkLengths[LinkCount++] = strnlen(entry.cFileName, MAX_PATH);
+    }
+    return true;
+}
+
+static bool BelowALink(const char *name)
+{
+    for (int i = 0; i < LinkCount; i++)
+        if (strncmp(name, LinkNames[i], LinkLengths[i]) == 0 && name[LinkLengths[i]] == '\\')
+            return true;
+    return false;
+}
+
+// parent\name in full, where name starts with the listed folder's own name.
+static bool JoinUnder(const char *path, const char *name, char *out)
+{
+    const char *own = LastComponent(path);
+    size_t parent = (size_t)(own - path), ownLength = strlen(own), nameLength = strlen(name);
+    if (strncmp(name, own, ownLength) != 0 || name[ownLength] != '\\' || parent + nameLength >= MAX_PATH)
+        return false;
+    memcpy(out, path, parent);
+    memcpy(out + parent, name, nameLength + 1);
+    return true;
+}
+
+static void ConvertSubtree(const char *path, const PluginPanelItem *items, int count)
+{
+    for (int i = 0; i < count; i++) {
+        const FAR_FIND_DATA &entry = items[i].FindData;
+        char name[MAX_PATH], full[MAX_PATH];
+        bool whole = CopyName(entry.cFileName, sizeof entry.cFileName, name);
+        bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkedFolder(entry);
+        if (folder || IsDotEntry(LastComponent(name)) || BelowALink(name))
+            continue;
+        ProcessAt(full, whole && JoinUnder(path, name, full), name, entry, true);
+    }
 }
 
 static void WalkDirectory(const char *path, bool &listed)
@@ -111,8 +191,12 @@ static void WalkDirectory(const char *path, bool &listed)
     PluginPanelItem *items = nullptr;
     int count = 0;
     listed = HostInfo.GetDirList(path, &items, &count) != 0;
-    if (listed && items && count > 0)
-        for (int i = 0; i < count; i++)
-            Process(path, items[i].FindData, true);
+    if (listed && items && count > 0) {
+        if (IsSubtreeListing(items, count) && KeepLinks(items, count))
+            ConvertSubtree(path, items, count);
+        else
+            for (int i = 0; i < count; i++)
+                Process(path, items[i].FindData, true);
+    }
     HostInfo.FreeDirList(items);
 }
