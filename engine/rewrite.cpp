@@ -65,15 +65,17 @@ static Outcome Refusal(DWORD attributes, DWORD links)
     return links > 1 ? HardLinked : Converted;
 }
 
-// Reads a handle's descriptor into area; false when it cannot be had. A
-// volume without access lists has none to carry, and reports that as an
-// unsupported request.
-static bool ReadAccess(HANDLE file, SECURITY_INFORMATION what, unsigned char *area, bool &none)
+// Reads a handle's access list, owner and group into area; false when they
+// cannot be had. A volume without access lists has none to carry, and
+// reports that as an unsupported request.
+static bool ReadAccess(HANDLE file, unsigned char *area, DWORD &length, bool &none)
 {
     DWORD needed = 0;
     none = false;
-    if (GetKernelObjectSecurity(file, what, area, sizeof SourceAccess, &needed))
+    if (GetKernelObjectSecurity(file, AccessList | Owners, area, sizeof SourceAccess, &needed)) {
+        length = GetSecurityDescriptorLength(area);
         return true;
+    }
     DWORD error = GetLastError();
     none = error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
     return false;
@@ -83,23 +85,29 @@ static bool CarryAccess, HaveTempAccess;
 
 // Converts source into the open temporary and stamps it with the source's
 // times; then, once both are closed, gives it the source's attributes and
-// access list. Anything short of all of that keeps the source as it is.
-static Outcome Finish(HANDLE source, HANDLE temp, DWORD attributes)
+// access list where the temporary's differ. Anything short of all of that
+// keeps the source as it is.
+static Outcome Finish(HANDLE source, HANDLE temp, DWORD attributes, DWORD tempAttributes)
 {
     bool sourceHasNone = false, tempHasNone = false;
-    CarryAccess = ReadAccess(source, AccessList | Owners, SourceAccess, sourceHasNone);
-    HaveTempAccess = ReadAccess(temp, AccessList, TempAccess, tempHasNone);
+    DWORD sourceLength = 0, tempLength = 0;
+    CarryAccess = ReadAccess(source, SourceAccess, sourceLength, sourceHasNone);
+    HaveTempAccess = ReadAccess(temp, TempAccess, tempLength, tempHasNone);
     Outcome outcome = (CarryAccess && HaveTempAccess) || sourceHasNone ? Converted : NotReplaced;
+    if (CarryAccess && HaveTempAccess && sourceLength == tempLength &&
+        memcmp(SourceAccess, TempAccess, sourceLength) == 0)
+        CarryAccess = false;
     if (outcome == Converted)
         outcome = ConvertLineBreaks(source, temp, Settings.ConvertMode);
     if (GetFileTime(source, &CreationTime, &LastAccessTime, &LastWriteTime))
         SetFileTime(temp, &CreationTime, &LastAccessTime, &LastWriteTime);
     CloseHandle(temp);
     CloseHandle(source);
-    DWORD carried = attributes & CarriedAttributes;
+    DWORD carried = attributes & CarriedAttributes ? attributes & CarriedAttributes : FILE_ATTRIBUTE_NORMAL;
+    bool sameAttributes = carried == (tempAttributes & (CarriedAttributes | FILE_ATTRIBUTE_NORMAL));
     if (outcome == Converted && CarryAccess && !SetFileSecurityA(TempName, AccessList, SourceAccess))
         outcome = NotReplaced;
-    if (outcome == Converted && !SetFileAttributesA(TempName, carried ? carried : FILE_ATTRIBUTE_NORMAL))
+    if (outcome == Converted && !sameAttributes && !SetFileAttributesA(TempName, carried))
         outcome = NotReplaced;
     return outcome;
 }
@@ -115,13 +123,16 @@ static Outcome ConvertIntoTemporary(HANDLE source, const BY_HANDLE_FILE_INFORMAT
         return Unwritable;
     }
     BY_HANDLE_FILE_INFORMATION where;
-    otherVolume = GetFileInformationByHandle(temp, &where) && where.dwVolumeSerialNumber != info.dwVolumeSerialNumber;
+    if (!GetFileInformationByHandle(temp, &where))
+        where.dwFileAttributes = 0; // unknown: the attributes are set
+    else
+        otherVolume = where.dwVolumeSerialNumber != info.dwVolumeSerialNumber;
     if (otherVolume) {
         CloseHandle(temp);
         CloseHandle(source);
         return NotReplaced;
     }
-    return Finish(source, temp, info.dwFileAttributes);
+    return Finish(source, temp, info.dwFileAttributes, where.dwFileAttributes);
 }
 
 // Opens the source as the file it must be: no link, nothing read-only or
@@ -129,15 +140,17 @@ static Outcome ConvertIntoTemporary(HANDLE source, const BY_HANDLE_FILE_INFORMAT
 static HANDLE OpenSource(const char *path, const FileIdentity *expected, BY_HANDLE_FILE_INFORMATION &info,
                          Outcome &outcome)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    outcome = attributes == INVALID_FILE_ATTRIBUTES ? OutcomeOfError(GetLastError()) : Refusal(attributes, 1);
-    if (outcome != Converted)
-        return INVALID_HANDLE_VALUE;
-    // Delete access too: without it the file could not be replaced.
+    // Delete access too: without it the file could not be replaced. The
+    // link itself is opened, never what it leads to.
     HANDLE source = CreateFileA(path, GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (source == INVALID_HANDLE_VALUE) {
-        outcome = OutcomeOfError(GetLastError());
+        // What the entry is tells why better than the error does: a folder,
+        // or a link that a platform cannot open as itself.
+        DWORD error = GetLastError(), attributes = GetFileAttributesA(path);
+        outcome = attributes == INVALID_FILE_ATTRIBUTES ? Converted : Refusal(attributes, 1);
+        if (outcome == Converted)
+            outcome = OutcomeOfError(error);
         return source;
     }
     if (!GetFileInformationByHandle(source, &info))

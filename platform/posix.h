@@ -116,6 +116,7 @@ BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION wanted,
                              PSECURITY_DESCRIPTOR descriptor, DWORD size, DWORD *needed);
 BOOL SetFileSecurityA(const char *name, SECURITY_INFORMATION given,
                       PSECURITY_DESCRIPTOR descriptor);
+DWORD GetSecurityDescriptorLength(PSECURITY_DESCRIPTOR descriptor);
 
 LONG RegOpenKeyExA(HKEY root, const char *subKey, DWORD options, REGSAM access, HKEY *key);
 LONG RegQueryValueExA(HKEY key, const char *name, DWORD *reserved, DWORD *type,

@@ -365,6 +365,11 @@ BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION, PSECURITY_DESC
     return 1;
 }
 
+DWORD GetSecurityDescriptorLength(PSECURITY_DESCRIPTOR)
+{
+    return sizeof(NativeDescriptor);
+}
+
 BOOL SetFileSecurityA(const char *name, SECURITY_INFORMATION given, PSECURITY_DESCRIPTOR descriptor)
 {
     char path[MAX_PATH];
