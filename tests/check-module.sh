@@ -2,7 +2,9 @@
 # The DLL as the host and a user's machine see it: an i386 module exporting
 # exactly SetStartupInfo, GetPluginInfo and OpenPlugin under their plain
 # names, each returning as stdcall does (popping its own arguments),
-# importing from system DLLs only.
+# importing from system DLLs only, and naming itself in a version resource
+# (today's host shows those names and keeps the module's identity by its
+# PluginGUID).
 set -u
 objdump=$1 module=$2
 fail=0
@@ -35,5 +37,12 @@ for dll in $(printf '%s\n' "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p'); 
     *) echo "imports from $dll, which is no system DLL"; fail=1 ;;
     esac
 done
-[ $fail -eq 0 ] && echo "module: i386; stdcall exports: $exports; imports: system DLLs only"
+# The resource's strings are UTF-16: with the zero bytes gone they read as
+# plain text.
+strings=$(tr -d '\000' <"$module")
+for key in InternalName OriginalFilename FileDescription CompanyName FileVersion ProductVersion PluginGUID; do
+    case $strings in *"$key"*) ;; *) echo "no $key in the version resource"; fail=1 ;; esac
+done
+
+[ $fail -eq 0 ] && echo "module: i386; stdcall exports: $exports; imports: system DLLs only; version resource complete"
 exit $fail
