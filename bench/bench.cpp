@@ -1,12 +1,12 @@
-// quillbench: how close the conversion comes to the floor of its own I/O
-// pattern (one 2048-byte read and one write per block). Prints figures; it
-// judges nothing. Repetitions are interleaved and medians reported.
+// quillbench: how close the module comes to the floor of its own I/O
+// pattern (one 2048-byte read and one write per block), driven through its
+// exports as the host drives it: a file or a tree selected, the dialog
+// answered. Prints figures; it judges nothing. Repetitions are interleaved
+// and medians reported.
 #include "engine/engine.h"
 #include "engine/scan.h"
-#include "host/services.h"
+#include "quillhost/loader.h"
 #include "quillhost/standin.h"
-#include "settings/settings.h"
-#include "walk/walk.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,10 +18,15 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <psapi.h>
+#else
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -83,10 +88,41 @@ static void FloorCopy(const char *path)
     MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING);
 }
 
-static void Rewrite(const std::string &path, DWORD mode)
+static LoadedModule Module;
+
+// The module's folder as the platform names it.
+static std::string DistFolder()
 {
-    Settings.ConvertMode = mode;
-    RewriteFile(path.c_str());
+#ifdef _WIN32
+    return HostPath(QUILLMERE_DIST_DIR);
+#else
+    return QUILLMERE_DIST_DIR;
+#endif
+}
+
+static void LoadTheModule()
+{
+    std::string error;
+    if (!LoadModule(DistFolder() + ModuleFileName, Module, error)) {
+        fprintf(stderr, "quillbench: %s\n", error.c_str());
+        exit(1);
+    }
+    LoadMessages(DistFolder() + "QuillmereEng.lng");
+    static PluginStartupInfo info = StartupInfoFor("Software\\QuillmereBench");
+    Module.SetStartupInfo(&info);
+}
+
+// One run of the module as the host makes it: the names selected in the
+// working directory, the dialog answered with the mode (1 to LF, 2 to CR
+// LF) and the recursion box ticked.
+static double RunModule(const std::vector<std::string> &selection, int radio, ListingForm form)
+{
+    ResetHost(HostPath(fs::current_path().string()));
+    Host.selection = selection;
+    Host.pickRadio = radio;
+    Host.subdirs = 1;
+    Host.listing = form;
+    return Seconds([] { Module.OpenPlugin(OPEN_PLUGINSMENU, 0); });
 }
 
 static void BigFile(size_t size, int repetitions)
@@ -96,18 +132,17 @@ static void BigFile(size_t size, int repetitions)
     std::vector<double> floor, toLf, toCrLf;
     for (int i = 0; i < repetitions; i++) {
         floor.push_back(Seconds([] { FloorCopy("floor.txt"); }));
-        toLf.push_back(Seconds([] { Rewrite("big.txt", ModeToLf); }));
+        toLf.push_back(RunModule({"big.txt"}, 1, ListingForm::Direct));
         floor.push_back(Seconds([] { FloorCopy("floor.txt"); }));
-        toCrLf.push_back(Seconds([] { Rewrite("big.txt", ModeToCrLf); }));
+        toCrLf.push_back(RunModule({"big.txt"}, 2, ListingForm::Direct));
     }
     double mib = (double)size / (1 << 20);
     printf("file of %.0f MiB, %d repetitions each, medians:\n", mib, repetitions);
     printf("  floor (2048-byte copy)   %7.3f s  %7.0f MiB/s\n", Median(floor), mib / Median(floor));
-    printf("  rewrite CR LF -> LF      %7.3f s  %7.0f MiB/s  ratio to floor %.3f\n", Median(toLf),
+    printf("  module, CR LF -> LF      %7.3f s  %7.0f MiB/s  ratio to floor %.3f\n", Median(toLf),
            mib / Median(toLf), Median(toLf) / Median(floor));
-    printf("  rewrite LF -> CR LF      %7.3f s  %7.0f MiB/s  ratio to floor %.3f\n", Median(toCrLf),
+    printf("  module, LF -> CR LF      %7.3f s  %7.0f MiB/s  ratio to floor %.3f\n", Median(toCrLf),
            mib / Median(toCrLf), Median(toCrLf) / Median(floor));
-    fs::remove("big.txt");
     fs::remove("floor.txt");
 }
 
@@ -147,28 +182,89 @@ static void Scan()
     ScanPathInUse = fastest;
 }
 
-// Peak resident memory of a fresh process that rewrites one file.
-static long PeakKiB(const char *self, size_t size)
+// A fresh process running args to its end: its time and peak memory.
+struct ChildRun {
+    double seconds;
+    long peakKiB;
+};
+
+#ifdef _WIN32
+static ChildRun RunChild(const std::vector<std::string> &args)
 {
-    SaveFile("rss.txt", Text(size, "\n", 4));
-    pid_t child = fork();
-    if (child == 0) {
-        execl(self, self, "--rewrite-once", "rss.txt", (char *)nullptr);
-        _exit(127);
-    }
-    int status = 0;
+    std::string line;
+    for (const std::string &arg : args)
+        line += "\"" + arg + "\" ";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    startup.hStdOutput = startup.hStdError = null;
+    PROCESS_INFORMATION process = {};
+    ChildRun run = {0, 0};
+    fflush(stdout);
+    run.seconds = Seconds([&] {
+        if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+            WaitForSingleObject(process.hProcess, INFINITE);
+    });
+    PROCESS_MEMORY_COUNTERS counters = {};
+    if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
+        run.peakKiB = (long)(counters.PeakWorkingSetSize / 1024);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(null);
+    return run;
+}
+#else
+static ChildRun RunChild(const std::vector<std::string> &args)
+{
+    ChildRun run = {0, 0};
     struct rusage usage;
-    wait4(child, &status, 0, &usage);
-    fs::remove("rss.txt");
-    return usage.ru_maxrss;
+    fflush(stdout);
+    run.seconds = Seconds([&] {
+        pid_t child = fork();
+        if (child == 0) {
+            freopen("/dev/null", "w", stdout);
+            std::vector<char *> argv;
+            for (const std::string &arg : args)
+                argv.push_back((char *)arg.c_str());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        wait4(child, &status, 0, &usage);
+    });
+    run.peakKiB = usage.ru_maxrss;
+    return run;
+}
+#endif
+
+// quillhost on the big file, against the module's own time for it.
+static void Quillhost(int repetitions)
+{
+    std::vector<double> host, module;
+    for (int i = 0; i < repetitions; i++) {
+        host.push_back(RunChild({QUILLHOST_PROGRAM, "--to", "unix", ".", "big.txt"}).seconds);
+        module.push_back(RunModule({"big.txt"}, 1, ListingForm::Direct));
+        RunModule({"big.txt"}, 2, ListingForm::Direct);
+    }
+    printf("quillhost converting the same file to LF, whole process: %7.3f s, %.2f x the module's %.3f s\n",
+           Median(host), Median(host) / Median(module), Median(module));
 }
 
+// Peak memory of a fresh process whose module converts one file.
 static void Memory(const char *self)
 {
-    long small = PeakKiB(self, 1 << 20), big = PeakKiB(self, (size_t)256 << 20);
-    printf("peak resident memory of one rewrite to CR LF:\n");
+    long peak[2];
+    size_t sizes[2] = {(size_t)1 << 20, (size_t)256 << 20};
+    for (int i = 0; i < 2; i++) {
+        SaveFile("rss.txt", Text(sizes[i], "\n", 4));
+        peak[i] = RunChild({self, "--convert-once", "rss.txt"}).peakKiB;
+    }
+    fs::remove("rss.txt");
+    printf("peak memory of a process whose module converts one file to CR LF:\n");
     printf("  1 MiB file               %6ld KiB\n  256 MiB file             %6ld KiB  (difference %ld KiB)\n",
-           small, big, big - small);
+           peak[0], peak[1], peak[1] - peak[0]);
 }
 
 static std::vector<std::string> MakeTree(const std::string &root)
@@ -190,47 +286,41 @@ static void Tree(int repetitions)
 {
     fs::remove_all("tree");
     std::vector<std::string> files = MakeTree("tree");
-    ResetHost(HostPath(fs::absolute("tree").string()));
-    HostInfo = StartupInfoFor("Software\\QuillmereBench");
-    Settings.ProcessSubDir = 1;
-    std::string root = HostPath(fs::absolute("tree").string());
     std::vector<double> floor, direct, subtree;
     for (int i = 0; i < 2 * repetitions; i++) {
         floor.push_back(Seconds([&] {
             for (const fs::directory_entry &entry : fs::recursive_directory_iterator("tree"))
                 if (entry.is_regular_file())
-                    FloorCopy(entry.path().c_str());
+                    FloorCopy(entry.path().string().c_str());
         }));
-        Settings.ConvertMode = i % 2 ? ModeToCrLf : ModeToLf;
-        for (ListingForm form : {ListingForm::Direct, ListingForm::Subtree}) {
-            Host.listing = form;
-            FAR_FIND_DATA tree = PanelItem("tree", root).FindData;
-            (form == ListingForm::Direct ? direct : subtree).push_back(Seconds([&] {
-                ProcessEntry(HostPath(fs::current_path().string()).c_str(), tree);
-            }));
-        }
+        direct.push_back(RunModule({"tree"}, 1 + i % 2, ListingForm::Direct));
+        subtree.push_back(RunModule({"tree"}, 2 - i % 2, ListingForm::Subtree));
     }
     double n = (double)files.size();
     printf("tree of %zu files of 1 to 8 KiB in 100 directories, %d repetitions each, medians:\n",
            files.size(), 2 * repetitions);
     printf("  floor, file by file      %8.0f files/s\n", n / Median(floor));
-    printf("  walk, direct listings    %8.0f files/s  ratio to floor %.3f\n", n / Median(direct),
+    printf("  module, direct listings  %8.0f files/s  ratio to floor %.3f\n", n / Median(direct),
            Median(floor) / Median(direct));
-    printf("  walk, subtree listing    %8.0f files/s  ratio to floor %.3f\n", n / Median(subtree),
+    printf("  module, subtree listing  %8.0f files/s  ratio to floor %.3f\n", n / Median(subtree),
            Median(floor) / Median(subtree));
     fs::remove_all("tree");
 }
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && strcmp(argv[1], "--rewrite-once") == 0) {
-        Rewrite(argv[2], ModeToCrLf);
+    LoadTheModule();
+    if (argc == 3 && strcmp(argv[1], "--convert-once") == 0) {
+        RunModule({argv[2]}, 2, ListingForm::Direct);
         return 0;
     }
     int repetitions = argc > 1 ? atoi(argv[1]) : 5;
     Scan();
     BigFile((size_t)256 << 20, repetitions);
+    Quillhost(repetitions);
+    fs::remove("big.txt");
     Memory(argv[0]);
     Tree(repetitions);
+    UnloadModule(Module);
     return 0;
 }

@@ -15,7 +15,7 @@ static void CloseLibrary(void *library)
 {
     FreeLibrary((HMODULE)library);
 }
-static const char ModuleFileName[] = "Quillmere.dll";
+const char ModuleFileName[] = "Quillmere.dll";
 #else
 #include <dlfcn.h>
 static void *OpenLibrary(const std::string &path)
@@ -30,7 +30,7 @@ static void CloseLibrary(void *library)
 {
     dlclose(library);
 }
-static const char ModuleFileName[] = "Quillmere.so";
+const char ModuleFileName[] = "Quillmere.so";
 #endif
 
 bool LoadModule(const std::string &path, LoadedModule &module, std::string &error)

@@ -21,5 +21,8 @@ struct LoadedModule {
 bool LoadModule(const std::string &path, LoadedModule &module, std::string &error);
 void UnloadModule(LoadedModule &module);
 
+// The module's file name on this platform.
+extern const char ModuleFileName[];
+
 // Where the build puts the module: dist/Quillmere beside the given program.
 std::string ModuleBeside(const std::string &program);
