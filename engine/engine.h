@@ -49,8 +49,5 @@ Outcome ConvertLineBreaks(HANDLE source, HANDLE target, DWORD mode);
 // expected, only if the file is the one the host listed.
 Outcome RewriteFile(const char *path, const FileIdentity *expected = nullptr);
 
-// Whether an open file is the one a listing described.
-bool IsListedFile(const BY_HANDLE_FILE_INFORMATION &info, const FileIdentity &expected);
-
 // The outcome a failed open of a file reports, from its platform error.
 Outcome OutcomeOfError(DWORD error);

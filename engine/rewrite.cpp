@@ -28,7 +28,8 @@ static bool SameTime(const FILETIME &a, const FILETIME &b)
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
 }
 
-bool IsListedFile(const BY_HANDLE_FILE_INFORMATION &info, const FileIdentity &expected)
+// Whether an open file is the one a listing described.
+static bool IsListedFile(const BY_HANDLE_FILE_INFORMATION &info, const FileIdentity &expected)
 {
     return info.nFileSizeHigh == expected.sizeHigh && info.nFileSizeLow == expected.sizeLow &&
            SameTime(info.ftCreationTime, expected.creation) && SameTime(info.ftLastWriteTime, expected.lastWrite);

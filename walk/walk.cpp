@@ -9,10 +9,10 @@
 
 #include <cstring>
 
-// The walk descends into subdirectories itself. The real host lists a whole
-// subtree with names relative to the listed directory's parent ("DIR2\x",
-// "DIR2\SUB\y"); of those, only the ones one backslash deep lie directly
-// inside it, and the deeper ones are reached from their own directory.
+// Walked folder by folder, a listing's entries are taken only where they lie
+// directly inside the listed folder: a plain name, or, in the real host's
+// whole-subtree form ("DIR2\x", "DIR2\SUB\y"), one backslash deep. The
+// deeper ones are reached from their own folder.
 static bool IsDirectChild(const char *name)
 {
     const char *slash = strchr(name, '\\');
