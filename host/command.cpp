@@ -148,13 +148,20 @@ static void FormatUnconverted(const UnconvertedEntry &entry, const char *panelDi
 {
     const char *name = entry.path;
     size_t dirLength = strlen(panelDir);
-    if (dirLength > 0 && strncmp(name, panelDir, dirLength) == 0)
-        name += dirLength + (panelDir[dirLength - 1] != '\\' && name[dirLength] == '\\');
+    bool endsInSlash = dirLength > 0 && panelDir[dirLength - 1] == '\\';
+    if (dirLength > 0 && strncmp(name, panelDir, dirLength) == 0 && (endsInSlash || name[dirLength] == '\\'))
+        name += dirLength + !endsInSlash;
     const char *reason = HostInfo.GetMsg(HostInfo.ModuleNumber, MsgReadOnly + (entry.why - ReadOnly));
     size_t reasonLength = strnlen(reason, WarningWidth / 2);
     char shown[WarningWidth + 1];
     ShortenMiddle(name, WarningWidth - 2 - reasonLength, shown);
     snprintf(line, WarningWidth + 1, "%s: %.*s", shown, (int)reasonLength, reason);
+}
+
+// A message the user acknowledges; its help topic explains every warning.
+static void Warn(const char *const *lines, int count)
+{
+    HostInfo.Message(HostInfo.ModuleNumber, FMSG_WARNING | FMSG_MB_OK, "Contents", lines, count, 0);
 }
 
 static void ShowNoFilesOnDisk()
@@ -163,7 +170,7 @@ static void ShowNoFilesOnDisk()
         HostInfo.GetMsg(HostInfo.ModuleNumber, MsgTitle),
         HostInfo.GetMsg(HostInfo.ModuleNumber, MsgNoFilesOnDisk),
     };
-    HostInfo.Message(HostInfo.ModuleNumber, FMSG_WARNING | FMSG_MB_OK, "Contents", lines, 2, 0);
+    Warn(lines, 2);
 }
 
 // The message with its "%d" replaced by count. The text is the catalogue's,
@@ -198,7 +205,7 @@ static void ShowUnconverted(const char *panelDir)
         FormatCount(MsgAndMore, Unconverted.count - listed, text[listed + 1], sizeof text[0]);
         lines[count++] = text[listed + 1];
     }
-    HostInfo.Message(HostInfo.ModuleNumber, FMSG_WARNING | FMSG_MB_OK, "Contents", lines, count, 0);
+    Warn(lines, count);
 }
 
 void RunConversionCommand()
