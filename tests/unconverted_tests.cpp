@@ -223,4 +223,27 @@ TEST_P(Unconverted, LeftAsItWasAndNamedInTheWarning)
 INSTANTIATE_TEST_SUITE_P(Table, Unconverted, ::testing::ValuesIn(Cases),
                          [](const ::testing::TestParamInfo<Case> &info) { return info.param.name; });
 
+#ifndef _WIN32
+// Natively the access list is the permission bits: a converted file is
+// never readable by more users than before, nor by fewer.
+TEST_F(Module, ConvertedFilesKeepWhoMayUseThem)
+{
+    const mode_t modes[] = {0600, 0640, 0604, 0660};
+    for (mode_t mode : modes)
+        chmod(File("m" + std::to_string(mode), CrLf).c_str(), mode);
+    Start();
+    for (mode_t mode : modes)
+        Host.selection.push_back("m" + std::to_string(mode));
+    Host.pickRadio = 1;
+    Run();
+    for (mode_t mode : modes) {
+        struct stat info;
+        std::string path = PathIn(dir, "m" + std::to_string(mode));
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        EXPECT_EQ(ReadBytes(path), Lf);
+        EXPECT_EQ(info.st_mode & 0777, mode) << path;
+    }
+}
+#endif
+
 } // namespace
