@@ -49,5 +49,7 @@ Outcome ConvertLineBreaks(HANDLE source, HANDLE target, DWORD mode);
 // expected, only if the file is the one the host listed.
 Outcome RewriteFile(const char *path, const FileIdentity *expected = nullptr);
 
+bool SameTime(const FILETIME &a, const FILETIME &b);
+
 // The outcome a failed open of a file reports, from its platform error.
 Outcome OutcomeOfError(DWORD error);

@@ -23,7 +23,7 @@ static const DWORD CarriedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SY
 static const SECURITY_INFORMATION AccessList = DACL_SECURITY_INFORMATION;
 static const SECURITY_INFORMATION Owners = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION;
 
-static bool SameTime(const FILETIME &a, const FILETIME &b)
+bool SameTime(const FILETIME &a, const FILETIME &b)
 {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
 }

@@ -166,11 +166,6 @@ void Backdate(const std::string &path)
     CloseHandle(file);
 }
 
-bool SameTime(const FILETIME &a, const FILETIME &b)
-{
-    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
-
 std::string ConvertThroughFiles(const std::string &in, DWORD mode)
 {
     std::string dir = Scratch();

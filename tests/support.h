@@ -1,6 +1,7 @@
 // Scaffolding shared by the test programs of both builds.
 #pragma once
 
+#include "engine/engine.h"
 #include "model.h"
 #include "platform/platform.h"
 
@@ -29,7 +30,6 @@ FileTimes TimesOf(const std::string &path);
 // Moves a file's creation and last-write times one day into the past, so a
 // rewrite that lost them would show.
 void Backdate(const std::string &path);
-bool SameTime(const FILETIME &a, const FILETIME &b);
 
 
 // Converts bytes through ConvertLineBreaks with real files.

@@ -19,19 +19,6 @@ static bool IsDirectChild(const char *name)
     return !slash || !strchr(slash + 1, '\\');
 }
 
-// A name that fills its whole field has no end (today's host hands over
-// names too long for the field that way): it is refused, never read past.
-static bool CopyName(const char *field, size_t size, char *out)
-{
-    size_t length = strnlen(field, size);
-    bool whole = length < size;
-    if (!whole)
-        length = size - 1;
-    memcpy(out, field, length);
-    out[length] = '\0';
-    return whole;
-}
-
 static void WalkDirectory(const char *path, bool &listed);
 
 // A folder is the listed one when its creation time matches; its other
@@ -48,8 +35,7 @@ static Outcome CheckFolder(const char *path, const FAR_FIND_DATA &entry)
     }
     BY_HANDLE_FILE_INFORMATION info;
     bool same = GetFileInformationByHandle(folder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                info.ftCreationTime.dwLowDateTime == entry.ftCreationTime.dwLowDateTime &&
-                info.ftCreationTime.dwHighDateTime == entry.ftCreationTime.dwHighDateTime;
+                SameTime(info.ftCreationTime, entry.ftCreationTime);
     CloseHandle(folder);
     return same ? Converted : NameUnusable;
 }

@@ -10,6 +10,10 @@ const char *LastComponent(const char *name);
 // True for the "." and ".." entries, which name no file of their own.
 bool IsDotEntry(const char *name);
 
+// Copies the text of a field of size bytes into out (as large), cut short
+// if the field holds no terminator; false then.
+bool CopyName(const char *field, size_t size, char *out);
+
 // The path of name inside dir, into a MAX_PATH buffer. False, with nothing
 // usable in out, when the result would not fit.
 bool JoinPath(const char *dir, const char *name, char *out);
