@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../platform/platform.h"
+#include "scan.h"
 
 enum : DWORD {
     BlockSize = 2048,
@@ -37,17 +38,29 @@ struct FileIdentity {
     FILETIME creation, lastWrite;
 };
 
+// Where the converter works: block bytes are read at a time into in, whose
+// room is block + 1 + ScanSlack; out has room for 2 * (block + 1) +
+// ScanSlack.
+struct ConvertAreas {
+    unsigned char *in, *out;
+    DWORD block;
+};
+
+// The areas for blocks of Block bytes, one pair for the whole process.
+template <DWORD Block> ConvertAreas AreasFor()
+{
+    alignas(64) static unsigned char in[Block + 1 + ScanSlack];
+    alignas(64) static unsigned char out[2 * (Block + 1) + ScanSlack];
+    return {in, out, Block};
+}
+
 // Streams source into target, turning every CR LF, LF CR, lone CR and lone
 // LF into LF (mode 0) or CR LF (any other mode). Converted, or Unreadable
 // or Unwritable when a read or a write failed: the target is then not a
 // faithful copy.
+Outcome ConvertInBlocks(HANDLE source, HANDLE target, DWORD mode, const ConvertAreas &areas);
+// The same in blocks of BlockSize bytes.
 Outcome ConvertLineBreaks(HANDLE source, HANDLE target, DWORD mode);
-
-// Converts the file at path with the current ConvertMode, keeping its time
-// stamps, attributes and access, through a cvt temporary in the working
-// directory (or, when that lies on another volume, in the file's own). With
-// expected, only if the file is the one the host listed.
-Outcome RewriteFile(const char *path, const FileIdentity *expected = nullptr);
 
 bool SameTime(const FILETIME &a, const FILETIME &b);
 

@@ -83,37 +83,37 @@ int VisibleLength(const std::string &text)
 }
 
 // The 1.75 host marks the default button by colour only.
-std::string ButtonText(const FarDialogItem &item)
+std::string ButtonText(const DrawnItem &item)
 {
-    return "[ " + std::string(item.Data) + " ]";
+    return "[ " + item.text + " ]";
 }
 
 // Buttons flagged to centre as a group share their row, one space apart.
-void CentreButtons(Canvas &canvas, const FarDialogItem *items, int count, int row)
+void CentreButtons(Canvas &canvas, const std::vector<DrawnItem> &items, int row)
 {
-    std::vector<const FarDialogItem *> group;
-    for (int i = 0; i < count; i++)
-        if (items[i].Type == DI_BUTTON && (items[i].Flags & DIF_CENTERGROUP) && items[i].Y1 == row)
-            group.push_back(&items[i]);
+    std::vector<const DrawnItem *> group;
+    for (const DrawnItem &item : items)
+        if (item.type == DrawnButton && (item.flags & DrawnCenterGroup) && item.y1 == row)
+            group.push_back(&item);
     int total = -1;
-    for (const FarDialogItem *item : group)
+    for (const DrawnItem *item : group)
         total += VisibleLength(ButtonText(*item)) + 1;
     int x = (canvas.width - total) / 2;
-    for (const FarDialogItem *item : group)
+    for (const DrawnItem *item : group)
         x = canvas.Text(x, row, ButtonText(*item)) + 1;
 }
 
-const FarDialogItem *FrameOf(const FarDialogItem *items, int count)
+const DrawnItem *FrameOf(const std::vector<DrawnItem> &items)
 {
-    for (int i = 0; i < count; i++)
-        if (items[i].Type == DI_DOUBLEBOX)
-            return &items[i];
+    for (const DrawnItem &item : items)
+        if (item.type == DrawnDoubleBox)
+            return &item;
     return nullptr;
 }
 
-void Separator(Canvas &canvas, const FarDialogItem *frame, int row)
+void Separator(Canvas &canvas, const DrawnItem *frame, int row)
 {
-    int x1 = frame ? frame->X1 : 0, x2 = frame ? frame->X2 : canvas.width - 1;
+    int x1 = frame ? frame->x1 : 0, x2 = frame ? frame->x2 : canvas.width - 1;
     for (int x = x1 + 1; x < x2; x++)
         canvas.Put(x, row, "─");
     canvas.Put(x1, row, "╟");
@@ -122,49 +122,49 @@ void Separator(Canvas &canvas, const FarDialogItem *frame, int row)
 
 } // namespace
 
-std::string DrawDialog(int width, int height, const FarDialogItem *items, int count)
+std::string DrawDialog(int width, int height, const std::vector<DrawnItem> &items)
 {
     Canvas canvas(width, height);
-    const FarDialogItem *frame = FrameOf(items, count);
-    for (int i = 0; i < count; i++) {
-        const FarDialogItem &item = items[i];
-        switch (item.Type) {
-        case DI_DOUBLEBOX:
-            canvas.Box(item.X1, item.Y1, item.X2, item.Y2, item.Data);
+    const DrawnItem *frame = FrameOf(items);
+    for (size_t i = 0; i < items.size(); i++) {
+        const DrawnItem &item = items[i];
+        switch (item.type) {
+        case DrawnDoubleBox:
+            canvas.Box(item.x1, item.y1, item.x2, item.y2, item.text);
             break;
-        case DI_RADIOBUTTON:
-            canvas.Text(item.X1, item.Y1, std::string(item.Selected ? "(•) " : "( ) ") + item.Data);
+        case DrawnRadioButton:
+            canvas.Text(item.x1, item.y1, (item.selected ? "(•) " : "( ) ") + item.text);
             break;
-        case DI_CHECKBOX:
-            canvas.Text(item.X1, item.Y1, std::string(item.Selected ? "[x] " : "[ ] ") + item.Data);
+        case DrawnCheckBox:
+            canvas.Text(item.x1, item.y1, (item.selected ? "[x] " : "[ ] ") + item.text);
             break;
-        case DI_TEXT:
-            if (item.Flags & DIF_SEPARATOR)
-                Separator(canvas, frame, item.Y1);
+        case DrawnText:
+            if (item.flags & DrawnSeparator)
+                Separator(canvas, frame, item.y1);
             else
-                canvas.Text(item.X1, item.Y1, item.Data);
+                canvas.Text(item.x1, item.y1, item.text);
             break;
-        case DI_BUTTON:
+        case DrawnButton:
             // A centred group is laid out once, by its last button.
-            if (!(item.Flags & DIF_CENTERGROUP))
-                canvas.Text(item.X1, item.Y1, ButtonText(item));
-            else if (i + 1 == count || items[i + 1].Type != DI_BUTTON || items[i + 1].Y1 != item.Y1)
-                CentreButtons(canvas, items, count, item.Y1);
+            if (!(item.flags & DrawnCenterGroup))
+                canvas.Text(item.x1, item.y1, ButtonText(item));
+            else if (i + 1 == items.size() || items[i + 1].type != DrawnButton || items[i + 1].y1 != item.y1)
+                CentreButtons(canvas, items, item.y1);
             break;
         }
     }
     return canvas.Render();
 }
 
-std::string DrawMessage(const char *const *lines, int count)
+std::string DrawMessage(const std::vector<std::string> &lines)
 {
-    int width = 0;
-    for (int i = 0; i < count; i++)
-        width = std::max(width, VisibleLength(lines[i]) + 2);
+    int width = 0, count = (int)lines.size();
+    for (const std::string &line : lines)
+        width = std::max(width, VisibleLength(line) + 2);
     width += 4;
     Canvas canvas(width, count + 1);
     canvas.Box(0, 0, width - 1, count, count ? lines[0] : "");
     for (int i = 1; i < count; i++)
-        canvas.Text(3, i, lines[i]);
+        canvas.Text(3, i, lines[(size_t)i]);
     return canvas.Render();
 }

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #ifndef _WIN32
@@ -64,19 +63,8 @@ void ResetHost(const std::string &dir)
 
 bool LoadMessages(const std::string &lngPath)
 {
-    std::ifstream in(lngPath, std::ios::binary);
-    std::string line;
-    if (!in || !std::getline(in, line) || line.rfind(".Language=", 0) != 0)
-        return false;
-    Host.messages.clear();
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.size() < 2 || line.front() != '"' || line.back() != '"')
-            continue;
-        Host.messages.push_back(line.substr(1, line.size() - 2));
-    }
-    return true;
+    std::string language;
+    return ReadCatalogue(lngPath, Host.messages, language);
 }
 
 static const char *WINAPI StandInGetMsg(INT_PTR module, int id)
@@ -87,38 +75,15 @@ static const char *WINAPI StandInGetMsg(INT_PTR module, int id)
     return Host.messages[(size_t)id].c_str();
 }
 
-// Radio buttons and check boxes are counted in the order the dialog lists
-// them, as a user reads them from the top.
-static FarDialogItem *NthItemOfType(FarDialogItem *items, int count, int type, int n)
+static std::vector<DrawnItem> AsDrawn(const FarDialogItem *items, int count)
 {
-    for (int i = 0; i < count; i++)
-        if (items[i].Type == type && --n == 0)
-            return &items[i];
-    return nullptr;
-}
-
-static int ClosingIndex(const FarDialogItem *items, int count)
-{
-    if (Host.close == DialogClose::Escape)
-        return -1;
-    for (int i = 0; i < count; i++)
-        if (items[i].Type == DI_BUTTON && (items[i].DefaultButton != 0) == (Host.close == DialogClose::Accept))
-            return i;
-    return -1;
-}
-
-static void AnswerDialog(FarDialogItem *items, int count)
-{
-    if (FarDialogItem *radio = NthItemOfType(items, count, DI_RADIOBUTTON, Host.pickRadio)) {
-        for (int i = 0; i < count; i++)
-            if (items[i].Type == DI_RADIOBUTTON)
-                items[i].Selected = 0;
-        radio->Selected = 1;
+    std::vector<DrawnItem> drawn;
+    for (int i = 0; i < count; i++) {
+        const FarDialogItem &item = items[i];
+        drawn.push_back({item.Type, item.X1, item.Y1, item.X2, item.Y2, item.Selected, item.Flags,
+                         item.DefaultButton != 0, item.Data});
     }
-    if (FarDialogItem *box = NthItemOfType(items, count, DI_CHECKBOX, 1); box && Host.subdirs >= 0)
-        box->Selected = Host.subdirs;
-    if (FarDialogItem *box = NthItemOfType(items, count, DI_CHECKBOX, 2); box && Host.thisRunOnly)
-        box->Selected = 1;
+    return drawn;
 }
 
 static int WINAPI StandInDialog(INT_PTR module, int x1, int y1, int x2, int y2, const char *help,
@@ -129,10 +94,14 @@ static int WINAPI StandInDialog(INT_PTR module, int x1, int y1, int x2, int y2, 
          << Quote(help) << ", items, " << count << ")";
     Record(call.str());
     Host.dialogAsShown.assign(items, items + count);
-    AnswerDialog(items, count);
+    std::vector<DrawnItem> drawn = AsDrawn(items, count);
+    AnswerDialog(drawn, Host);
+    // This host writes the user's answers back into the module's items.
+    for (int i = 0; i < count; i++)
+        items[i].Selected = drawn[(size_t)i].selected;
     if (Host.show)
-        Host.screen += DrawDialog(x2, y2, items, count);
-    return ClosingIndex(items, count);
+        Host.screen += DrawDialog(x2, y2, drawn);
+    return ClosingIndex(drawn, Host);
 }
 
 static int WINAPI StandInMessage(INT_PTR module, DWORD flags, const char *help,
@@ -148,11 +117,11 @@ static int WINAPI StandInMessage(INT_PTR module, DWORD flags, const char *help,
     // box returns at once.
     if (flags & FMSG_MB_OK) {
         Host.warning.assign(lines, lines + count);
-        Host.screen += DrawMessage(lines, count);
+        Host.screen += DrawMessage(Host.warning);
         return 0;
     }
     if (Host.show)
-        Host.screen += DrawMessage(lines, count);
+        Host.screen += DrawMessage(std::vector<std::string>(lines, lines + count));
     return -1;
 }
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "host/plugin.h"
+#include "scenario.h"
 
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,26 +15,9 @@ enum class ListingForm {
     Subtree, // the real host's: the whole subtree, named from the parent
 };
 
-enum class PanelKind {
-    Folder,    // a folder on disk; the items are names in it
-    Plugin,    // a plugin's panel (an archive): names that are no files on disk
-    RealNames, // a plugin's panel of real files, named by their full paths
-};
-
-enum class DialogClose {
-    Accept, // the default button
-    Cancel, // the second button
-    Escape,
-};
-
-struct StandInHost {
-    // The panel: its directory (host path text) and the user's selection.
-    std::string curDir;
-    std::vector<std::string> selection;
-    std::string cursorItem; // reported when nothing is selected; ".." means none
+// The single-byte host: the scenario, and what only this interface has.
+struct StandInHost : Scenario {
     bool panelInfoFails = false;
-    PanelKind panel = PanelKind::Folder;
-    int panelType = PTYPE_FILEPANEL;
     // How the host hands over an entry, by its name on disk: a name can
     // reach the module changed ("?" for a character the code page lacks, or
     // a look-alike), with a short name or none.
@@ -44,27 +27,9 @@ struct StandInHost {
     std::map<std::string, Handed> handedAs;
 
     ListingForm listing = ListingForm::Direct;
-    bool listingFails = false;
     bool listingAddsDots = false; // a misbehaving host that lists "." and ".."
-    std::function<void(const std::string &dir)> afterListing; // the world moves on
 
-    // The user at the dialog: 0 leaves the preset, 1 or 2 picks that radio
-    // button; -1 leaves the box as preset, 0 or 1 sets it.
-    int pickRadio = 0;
-    int subdirs = -1;
-    bool thisRunOnly = false;
-    DialogClose close = DialogClose::Accept;
-
-    bool show = false; // draw the dialog and the working box as text
-    std::vector<std::string> messages; // the module's catalogue
-
-    // What happened.
-    std::vector<std::string> calls;
-    std::vector<std::string> warning; // the lines of the last warning the module showed
     std::vector<FarDialogItem> dialogAsShown; // the items before the user touched them
-    std::vector<std::string> listed;          // every directory GetDirList was asked for
-    int listingsHeld = 0;                     // GetDirList calls not yet matched by FreeDirList
-    std::string screen;                       // what --show drew
 };
 
 extern StandInHost Host;

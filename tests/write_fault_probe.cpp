@@ -3,6 +3,7 @@
 // byte-identical, with no temporary left behind.
 #include "engine/engine.h"
 #include "settings/settings.h"
+#include "walk/walk.h"
 #include "support.h"
 
 #include <cstdio>

@@ -4,6 +4,7 @@
 // or walked, the module checks that the name leads to the entry the host
 // described: a name can reach it changed.
 #include "walk.h"
+#include "../engine/rewrite.h"
 #include "../host/services.h"
 #include "../settings/settings.h"
 
@@ -21,29 +22,16 @@ static bool IsDirectChild(const char *name)
 
 static void WalkDirectory(const char *path, bool &listed);
 
-// A folder is the listed one when its creation time matches; its other
-// times change whenever anything inside it does.
-static Outcome CheckFolder(const char *path, const FAR_FIND_DATA &entry)
+// A name the host could not hand over whole holds a "?".
+static Outcome CheckListedFolder(const char *path, const FAR_FIND_DATA &entry)
 {
-    if (strchr(path, '?'))
-        return NameUnusable;
-    HANDLE folder = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) {
-        Outcome outcome = OutcomeOfError(GetLastError());
-        return outcome == Unreadable ? NotListed : outcome;
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    bool same = GetFileInformationByHandle(folder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                SameTime(info.ftCreationTime, entry.ftCreationTime);
-    CloseHandle(folder);
-    return same ? Converted : NameUnusable;
+    return strchr(path, '?') ? NameUnusable : CheckFolder(path, entry.ftCreationTime);
 }
 
 static Outcome Visit(const char *path, const FAR_FIND_DATA &entry)
 {
     if (Settings.ProcessSubDir && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        Outcome outcome = CheckFolder(path, entry);
+        Outcome outcome = CheckListedFolder(path, entry);
         bool listed = true;
         if (outcome == Converted)
             WalkDirectory(path, listed);

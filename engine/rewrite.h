@@ -1,0 +1,150 @@
+// The in-place rewrite, one code for either kind of path: convert into a
+// temporary, give it what the source is (time stamps, attributes, who may
+// use it) and move it over the source. The source changes only through that
+// one replacing move, so it is either the old file or the whole converted
+// one, and nothing else about it moves.
+#pragma once
+
+#include "engine.h"
+#include "files.h"
+
+struct RewriteJob {
+    DWORD mode;
+    ConvertAreas areas;
+    const FileIdentity *expected; // null: any file at the path
+};
+
+// The source's access (and owner) and the temporary's own, put back before
+// a temporary that could not be moved is removed. A larger descriptor does
+// not fit, and its file is left alone.
+struct AccessRecord {
+    bool carry;    // the source's access list differs from the temporary's
+    bool haveTemp; // temp holds the temporary's own
+    alignas(8) unsigned char source[16384];
+    alignas(8) unsigned char temp[16384];
+};
+extern AccessRecord Access;
+
+extern const SECURITY_INFORMATION AccessList, Owners;
+
+// Why a file with these attributes and this many names is not converted,
+// or Converted when nothing stands against it.
+Outcome Refusal(DWORD attributes, DWORD links);
+// The same for an open source, which must also be the file the host listed.
+Outcome CheckSource(HANDLE source, const FileIdentity *expected, BY_HANDLE_FILE_INFORMATION &info);
+// Reads both access lists, converts source into temp and stamps it with the
+// source's times, then closes both.
+Outcome FillTemporary(HANDLE source, HANDLE temp, const RewriteJob &job);
+// The attributes a converted file takes over; false when the temporary has
+// them already.
+bool AttributesToGive(DWORD attributes, DWORD tempAttributes, DWORD &given);
+
+// Opens the source as the file it must be: no link, nothing read-only or
+// hard-linked, and, when the host listed it, that very file.
+template <class Char>
+HANDLE OpenSource(const Char *path, const FileIdentity *expected, BY_HANDLE_FILE_INFORMATION &info, Outcome &outcome)
+{
+    // Delete access too: without it the file could not be replaced. The
+    // link itself is opened, never what it leads to.
+    HANDLE source = OpenAt(path, GENERIC_READ | DELETE, 0, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (source == INVALID_HANDLE_VALUE) {
+        // What the entry is tells why better than the error does: a folder,
+        // or a link that a platform cannot open as itself.
+        DWORD error = GetLastError(), attributes = AttributesAt(path);
+        outcome = attributes == INVALID_FILE_ATTRIBUTES ? Converted : Refusal(attributes, 1);
+        if (outcome == Converted)
+            outcome = OutcomeOfError(error);
+        return source;
+    }
+    if ((outcome = CheckSource(source, expected, info)) != Converted) {
+        CloseHandle(source);
+        return INVALID_HANDLE_VALUE;
+    }
+    return source;
+}
+
+// Converts the open source into the temporary at tempName and gives that
+// the source's attributes and access list. otherVolume: the temporary lies
+// on another volume than the source, so it could never be moved over it.
+template <class Char>
+Outcome ConvertIntoTemporary(const Char *tempName, HANDLE source, const BY_HANDLE_FILE_INFORMATION &info,
+                             const RewriteJob &job, bool &otherVolume)
+{
+    Access.carry = Access.haveTemp = false;
+    HANDLE temp = OpenAt(tempName, GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
+    if (temp == INVALID_HANDLE_VALUE) {
+        CloseHandle(source);
+        return Unwritable;
+    }
+    BY_HANDLE_FILE_INFORMATION where;
+    if (!GetFileInformationByHandle(temp, &where))
+        where.dwFileAttributes = 0; // unknown: the attributes are set
+    else
+        otherVolume = where.dwVolumeSerialNumber != info.dwVolumeSerialNumber;
+    if (otherVolume) {
+        CloseHandle(temp);
+        CloseHandle(source);
+        return NotReplaced;
+    }
+    Outcome outcome = FillTemporary(source, temp, job);
+    DWORD given;
+    if (outcome == Converted && Access.carry && !SetAccessAt(tempName, AccessList, Access.source))
+        outcome = NotReplaced;
+    if (outcome == Converted && AttributesToGive(info.dwFileAttributes, where.dwFileAttributes, given) &&
+        !SetAttributesAt(tempName, given))
+        outcome = NotReplaced;
+    return outcome;
+}
+
+// One attempt, with the temporary made in folder; tempName receives its path.
+template <class Char>
+Outcome RewriteThrough(const Char *folder, const Char *path, Char *tempName, const RewriteJob &job,
+                       bool &otherVolume)
+{
+    otherVolume = false;
+    BY_HANDLE_FILE_INFORMATION info;
+    Outcome outcome;
+    HANDLE source = OpenSource(path, job.expected, info, outcome);
+    if (source == INVALID_HANDLE_VALUE)
+        return outcome;
+    if (!MakeTemporary(folder, tempName)) {
+        CloseHandle(source);
+        return Unwritable;
+    }
+    outcome = ConvertIntoTemporary(tempName, source, info, job, otherVolume);
+    if (outcome == Converted) {
+        if (MoveOver(tempName, path)) {
+            // Best effort: only a privileged user may give a file away.
+            if (Access.carry)
+                SetAccessAt(path, Owners, Access.source);
+            return Converted;
+        }
+        DWORD error = GetLastError();
+        otherVolume = error == ERROR_NOT_SAME_DEVICE;
+        outcome = error == ERROR_SHARING_VIOLATION ? InUse : NotReplaced;
+    }
+    // No temporary is left behind, whatever failed: a stray cvt file would
+    // explain nothing to the user. Its own access list comes back first, in
+    // case the source's would not let it be removed.
+    if (Access.haveTemp)
+        SetAccessAt(tempName, AccessList, Access.temp);
+    RemoveAt(tempName);
+    return outcome;
+}
+
+// A folder is the listed one when its creation time matches; its other
+// times change whenever anything inside it does.
+template <class Char> Outcome CheckFolder(const Char *path, const FILETIME &creation)
+{
+    HANDLE folder = OpenAt(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS);
+    if (folder == INVALID_HANDLE_VALUE) {
+        Outcome outcome = OutcomeOfError(GetLastError());
+        return outcome == Unreadable ? NotListed : outcome;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    bool same = GetFileInformationByHandle(folder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                SameTime(info.ftCreationTime, creation);
+    CloseHandle(folder);
+    return same ? Converted : NameUnusable;
+}

@@ -1,0 +1,59 @@
+#include "scenario.h"
+
+#include <fstream>
+
+// Radio buttons and check boxes are counted in the order the dialog lists
+// them, as a user reads them from the top.
+static DrawnItem *NthItemOfType(std::vector<DrawnItem> &items, int type, int n)
+{
+    for (DrawnItem &item : items)
+        if (item.type == type && --n == 0)
+            return &item;
+    return nullptr;
+}
+
+void AnswerDialog(std::vector<DrawnItem> &items, const Scenario &user)
+{
+    if (DrawnItem *radio = NthItemOfType(items, DrawnRadioButton, user.pickRadio)) {
+        for (DrawnItem &item : items)
+            if (item.type == DrawnRadioButton)
+                item.selected = 0;
+        radio->selected = 1;
+    }
+    if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, 1); box && user.subdirs >= 0)
+        box->selected = user.subdirs;
+    if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, 2); box && user.thisRunOnly)
+        box->selected = 1;
+}
+
+int ClosingIndex(const std::vector<DrawnItem> &items, const Scenario &user)
+{
+    if (user.close == DialogClose::Escape)
+        return -1;
+    for (size_t i = 0; i < items.size(); i++)
+        if (items[i].type == DrawnButton && items[i].defaultButton == (user.close == DialogClose::Accept))
+            return (int)i;
+    return -1;
+}
+
+bool ReadCatalogue(const std::string &path, std::vector<std::string> &messages, std::string &language)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    if (!in || !std::getline(in, line))
+        return false;
+    if (line.rfind("\xEF\xBB\xBF", 0) == 0)
+        line.erase(0, 3);
+    if (line.rfind(".Language=", 0) != 0)
+        return false;
+    language = line.substr(10, line.find(',') - 10);
+    messages.clear();
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.size() < 2 || line.front() != '"' || line.back() != '"')
+            continue;
+        messages.push_back(line.substr(1, line.size() - 2));
+    }
+    return true;
+}

@@ -1,0 +1,150 @@
+// The walk. The host's listing of a folder is its whole subtree by full
+// paths, links followed: a link can lead out of the folder and can bring
+// files in twice. Only entries below the folder and not below a link are
+// taken, and each at most once.
+#include "walk.h"
+#include "choices.h"
+#include "progress.h"
+#include "services.h"
+#include "../engine/rewrite.h"
+
+#include <cwchar>
+#include <unordered_set>
+
+RunRecord Run;
+
+void StartRun()
+{
+    Run = RunRecord();
+}
+
+void Report(const std::wstring &path, Outcome outcome)
+{
+    if (outcome == Converted || outcome == LeftAlone)
+        return;
+    if (Run.unconverted.size() < ReportedEntries)
+        Run.unconverted.push_back({path, outcome});
+    Run.unconvertedCount++;
+}
+
+std::wstring LongForm(const std::wstring &path)
+{
+    if (path.compare(0, 4, L"\\\\?\\") == 0)
+        return path;
+    if (path.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
+enum : size_t {
+    LongestPath = 32767,
+    TempNameLength = 16, // cvt~XXXXXXXX.tmp
+};
+
+bool MakeTemporary(const wchar_t *folder, wchar_t *name)
+{
+    static unsigned next = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    size_t length = wcslen(folder);
+    if (length + TempNameLength >= LongestPath)
+        return false;
+    for (int tries = 0; tries < 100; tries++) {
+        swprintf(name, LongestPath + 1, L"%lscvt~%08X.tmp", folder, next++);
+        HANDLE made = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        if (made != INVALID_HANDLE_VALUE) {
+            CloseHandle(made);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
+}
+
+Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, DWORD mode)
+{
+    static wchar_t tempName[LongestPath + 1];
+    std::wstring full = LongForm(path);
+    size_t slash = full.rfind(L'\\');
+    if (full.size() >= LongestPath)
+        return PathTooLong;
+    const RewriteJob job = {mode, AreasFor<WideBlockSize>(), expected};
+    // The temporary goes beside the file, so the move never crosses volumes.
+    std::wstring folder = full.substr(0, slash + 1);
+    bool otherVolume;
+    return RewriteThrough(folder.c_str(), full.c_str(), tempName, job, otherVolume);
+}
+
+static bool IsLinkedFolder(DWORD attributes)
+{
+    const DWORD linkedDir = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    return (attributes & linkedDir) == linkedDir;
+}
+
+static bool StartsWith(const std::wstring &path, const std::wstring &head)
+{
+    return path.size() > head.size() && _wcsnicmp(path.c_str(), head.c_str(), head.size()) == 0;
+}
+
+static Entry EntryOf(const PluginPanelItem &item)
+{
+    FileIdentity identity = {DWORD(item.FileSize >> 32), DWORD(item.FileSize), item.CreationTime,
+                             item.LastWriteTime};
+    return {item.FileName ? item.FileName : L"", DWORD(item.FileAttributes), identity};
+}
+
+static void ConvertOne(const Entry &entry)
+{
+    if (!Proceed(entry.path))
+        return;
+    Report(entry.path, RewriteWide(entry.path, &entry.identity, DWORD(Choices.ConvertMode)));
+    Run.done++;
+}
+
+// Every file of the listing that lies below the folder, not below a folder
+// link (a link met inside is reported, not followed), and not met before.
+static void ConvertListing(const std::wstring &folder, const PluginPanelItem *items, size_t count)
+{
+    std::wstring below = folder.back() == L'\\' ? folder : folder + L'\\';
+    std::vector<std::wstring> links;
+    std::unordered_set<std::wstring> seen;
+    for (size_t i = 0; i < count && !Run.stopped; i++) {
+        Entry entry = EntryOf(items[i]);
+        if (!StartsWith(entry.path, below))
+            continue;
+        bool belowALink = false;
+        for (const std::wstring &link : links)
+            belowALink = belowALink || StartsWith(entry.path, link + L'\\');
+        if (belowALink)
+            continue;
+        if (IsLinkedFolder(entry.attributes)) {
+            links.push_back(entry.path);
+            Report(entry.path, ALink);
+        } else if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && seen.insert(entry.path).second) {
+            ConvertOne(entry);
+        }
+    }
+}
+
+static Outcome WalkFolder(const Entry &entry)
+{
+    Outcome outcome = CheckFolder(LongForm(entry.path).c_str(), entry.identity.creation);
+    if (outcome != Converted)
+        return outcome;
+    PluginPanelItem *items = nullptr;
+    size_t count = 0;
+    if (!Far.GetDirList(entry.path.c_str(), &items, &count))
+        return NotListed;
+    ConvertListing(entry.path, items, count);
+    Far.FreeDirList(items, count);
+    return Converted;
+}
+
+void ProcessSelected(const Entry &entry)
+{
+    if (Choices.ProcessSubDir && (entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        Report(entry.path, WalkFolder(entry));
+    else if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)
+        Report(entry.path, LeftAlone);
+    else
+        ConvertOne(entry);
+}

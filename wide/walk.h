@@ -1,0 +1,54 @@
+// Paths as the wide host hands them, the rewrite through them, and the
+// walk from one selected entry down to file rewrites.
+#pragma once
+
+#include "../engine/engine.h"
+
+#include <string>
+#include <vector>
+
+enum : DWORD {
+    // Past this the copy floor itself stops getting faster (quillbench
+    // measures it); the areas stay a few hundred KiB.
+    WideBlockSize = 65536,
+};
+
+// An entry as the panel or a listing describes it, by its full path.
+struct Entry {
+    std::wstring path;
+    DWORD attributes;
+    FileIdentity identity;
+};
+
+// The \\?\ form of a full path, which Windows takes at any length.
+std::wstring LongForm(const std::wstring &path);
+
+// Converts the file at a full path through a temporary in its own folder.
+Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, DWORD mode);
+
+// Converts the file an entry names, or, with recursion on and a folder,
+// every file below it once, never leaving the folder through a link.
+void ProcessSelected(const Entry &entry);
+
+struct UnconvertedEntry {
+    std::wstring path;
+    Outcome why;
+};
+
+// What the run did: files handled, and the first few it could not convert
+// with how many there were.
+struct RunRecord {
+    size_t done;
+    size_t unconvertedCount;
+    std::vector<UnconvertedEntry> unconverted;
+    bool stopped; // the user asked to stop; nothing more is touched
+};
+
+enum : size_t {
+    ReportedEntries = 10,
+};
+
+extern RunRecord Run;
+
+void StartRun();
+void Report(const std::wstring &path, Outcome outcome);
