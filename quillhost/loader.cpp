@@ -62,9 +62,3 @@ void UnloadModule(LoadedModule &module)
         CloseLibrary(module.library);
     module = LoadedModule();
 }
-
-std::string ModuleBeside(const std::string &program)
-{
-    std::filesystem::path dir = std::filesystem::absolute(program).parent_path();
-    return (dir / "dist" / "Quillmere" / ModuleFileName).string();
-}

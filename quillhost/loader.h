@@ -23,6 +23,3 @@ void UnloadModule(LoadedModule &module);
 
 // The module's file name on this platform.
 extern const char ModuleFileName[];
-
-// Where the build puts the module: dist/Quillmere beside the given program.
-std::string ModuleBeside(const std::string &program);

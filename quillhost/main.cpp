@@ -1,13 +1,20 @@
-// quillhost: loads the module and drives it as the host does when a user
-// picks its menu entry, answers the dialog from the command line, and
-// reports which files the run changed.
+// quillhost: loads a module of either interface and drives it as the host
+// does when a user picks its menu entry, answers the dialog from the command
+// line, and reports which files the run changed.
+#include "scenario.h"
+#ifdef QUILLHOST_SINGLE
 #include "loader.h"
 #include "standin.h"
+#endif
+#ifdef QUILLHOST_WIDE
+#include "wide_standin.h"
+#endif
 
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -19,17 +26,25 @@ static const char Usage[] =
     "  --subdirs | --no-subdirs   the recursion box (default: leave the preset)\n"
     "  --this-run-only            tick the this-run-only box\n"
     "  --cancel                   close the dialog with Escape instead of the accept button\n"
-    "  --listing direct|subtree   how GetDirList answers (default direct; subtree is the real host's form)\n"
+    "  --listing direct|subtree   single-byte modules: how GetDirList answers (default direct; subtree is\n"
+    "                             the real host's form). Today's host always lists the subtree by full paths\n"
     "  --panel plugin|realnames   the active panel is a plugin's: of names in an archive, or of real files\n"
     "                             named by their full paths, as the temporary panel of \"Find file\"\n"
-    "  --root-key KEY             the host's RootKey (default Software\\QuillmereHost)\n"
-    "  --module PATH              the module to load (default: the one built beside the program)\n"
+    "  --root-key KEY             single-byte modules: the host's RootKey (default Software\\QuillmereHost)\n"
+    "  --language NAME            wide modules: the interface language, as in .lng headers (default English)\n"
+    "  --settings FILE            wide modules: where the host's settings store is kept between runs\n"
+    "                             (default quillhost.settings beside the program)\n"
+    "  --module PATH              the module to load, of either interface: a module that exports\n"
+    "                             GetGlobalInfoW is driven as today's host does (default: the one built\n"
+    "                             beside the program)\n"
     "  --show                     draw the dialog and the working box as the host would, as text\n"
     "A warning the module shows is drawn always; the exit status is then 1.\n";
 
 struct Options {
-    std::string dir, rootKey = "Software\\QuillmereHost", module;
+    std::string dir, rootKey = "Software\\QuillmereHost", module, language = "English", settings;
     std::vector<std::string> names;
+    Scenario user;
+    bool subtreeListing = false;
 };
 
 // Everything printed is UTF-8. A Windows console is handed it as UTF-16,
@@ -70,27 +85,31 @@ static bool ParseOption(int argc, char **argv, int &i, Options &options)
     if (arg == "--to") {
         if (!TakeValue(argc, argv, i, value) || (value != "unix" && value != "windows"))
             return Fail("--to takes unix or windows");
-        Host.pickRadio = value == "unix" ? 1 : 2;
+        options.user.pickRadio = value == "unix" ? 1 : 2;
     } else if (arg == "--subdirs" || arg == "--no-subdirs") {
-        Host.subdirs = arg == "--subdirs";
+        options.user.subdirs = arg == "--subdirs";
     } else if (arg == "--this-run-only") {
-        Host.thisRunOnly = true;
+        options.user.thisRunOnly = true;
     } else if (arg == "--cancel") {
-        Host.close = DialogClose::Escape;
+        options.user.close = DialogClose::Escape;
     } else if (arg == "--listing") {
         if (!TakeValue(argc, argv, i, value) || (value != "direct" && value != "subtree"))
             return Fail("--listing takes direct or subtree");
-        Host.listing = value == "direct" ? ListingForm::Direct : ListingForm::Subtree;
+        options.subtreeListing = value == "subtree";
     } else if (arg == "--panel") {
         if (!TakeValue(argc, argv, i, value) || (value != "plugin" && value != "realnames"))
             return Fail("--panel takes plugin or realnames");
-        Host.panel = value == "plugin" ? PanelKind::Plugin : PanelKind::RealNames;
+        options.user.panel = value == "plugin" ? PanelKind::Plugin : PanelKind::RealNames;
     } else if (arg == "--root-key") {
         return TakeValue(argc, argv, i, options.rootKey);
+    } else if (arg == "--language") {
+        return TakeValue(argc, argv, i, options.language);
+    } else if (arg == "--settings") {
+        return TakeValue(argc, argv, i, options.settings);
     } else if (arg == "--module") {
         return TakeValue(argc, argv, i, options.module);
     } else if (arg == "--show") {
-        Host.show = true;
+        options.user.show = true;
     } else {
         return Fail("unknown option " + arg);
     }
@@ -182,28 +201,17 @@ static void ReportChanges(const Prints &before, const fs::path &dir, const std::
     Print(std::to_string(changed) + (changed == 1 ? " file changed\n" : " files changed\n"));
 }
 
-static void Drive(const LoadedModule &module, const Options &options)
+// The scenario's panel: the folder as the host names it, and the selection.
+static void SetPanel(Scenario &user, const Options &options, const fs::path &dir)
 {
-    PluginStartupInfo info = StartupInfoFor(options.rootKey.c_str());
-    module.SetStartupInfo(&info);
-    PluginInfo plugin;
-    memset(&plugin, 0, sizeof plugin);
-    module.GetPluginInfo(&plugin);
-    if (Host.show && plugin.PluginMenuStringsNumber > 0)
-        Print("Plugins menu: " + std::string(plugin.PluginMenuStrings[0]) + "\n\n");
-    module.OpenPlugin(OPEN_PLUGINSMENU, 0);
-    Print(Host.screen);
+    user = options.user;
+    user.curDir = HostPath(dir.lexically_normal().string());
+    user.selection = options.names;
 }
 
-int main(int argc, char **argv)
+#ifdef QUILLHOST_SINGLE
+static int DriveSingle(const Options &options, const fs::path &dir)
 {
-    Options options;
-    if (argc < 2 || !ParseArguments(argc, argv, options)) {
-        fputs(Usage, stderr);
-        return 2;
-    }
-    if (options.module.empty())
-        options.module = ModuleBeside(argv[0]);
     LoadedModule module;
     std::string error;
     if (!LoadModule(options.module, module, error))
@@ -213,13 +221,122 @@ int main(int argc, char **argv)
         UnloadModule(module);
         return Fail("cannot read the message catalogue " + lng.string()), 1;
     }
-    fs::path dir = fs::absolute(options.dir);
-    Host.curDir = HostPath(dir.lexically_normal().string());
-    Host.selection = options.names;
-
-    Prints before = Fingerprints(dir, options.names);
-    Drive(module, options);
+    SetPanel(Host, options, dir);
+    Host.listing = options.subtreeListing ? ListingForm::Subtree : ListingForm::Direct;
+    PluginStartupInfo info = StartupInfoFor(options.rootKey.c_str());
+    module.SetStartupInfo(&info);
+    PluginInfo plugin;
+    memset(&plugin, 0, sizeof plugin);
+    module.GetPluginInfo(&plugin);
+    if (Host.show && plugin.PluginMenuStringsNumber > 0)
+        Print("Plugins menu: " + std::string(plugin.PluginMenuStrings[0]) + "\n\n");
+    module.OpenPlugin(OPEN_PLUGINSMENU, 0);
+    Print(Host.screen);
     UnloadModule(module);
-    ReportChanges(before, dir, options.names);
     return Host.warning.empty() ? 0 : 1;
+}
+#endif
+
+#ifdef QUILLHOST_WIDE
+// The host's settings store between runs: a line "GUID name value" each.
+static void ReadStore(const std::string &file)
+{
+    std::ifstream in(file);
+    std::string guid, name;
+    uint64_t value;
+    while (in >> guid >> name >> value)
+        Wide.settings[guid][Widen(name)] = value;
+}
+
+static void WriteStore(const std::string &file)
+{
+    std::ofstream out(file);
+    for (const auto &[guid, values] : Wide.settings)
+        for (const auto &[name, value] : values)
+            out << guid << " " << Narrow(name) << " " << value << "\n";
+}
+
+static int DriveWide(const Options &options, const fs::path &dir)
+{
+    WideModule module;
+    std::string error;
+    if (!LoadWideModule(options.module, module, error))
+        return Fail(error), 1;
+    if (!LoadWideCatalogue(fs::path(options.module).parent_path().string(), options.language)) {
+        UnloadWideModule(module);
+        return Fail("no message catalogue beside " + options.module), 1;
+    }
+    SetPanel(Wide, options, dir);
+    ReadStore(options.settings);
+    {
+        // The host's records are temporaries: gone once the call returns.
+        FarStandardFunctions fsf;
+        PluginStartupInfo info = WideStartupInfo(Widen(fs::absolute(options.module).string()), fsf);
+        module.SetStartupInfoW(&info);
+        memset(&info, 0xCC, sizeof info);
+        memset(&fsf, 0xCC, sizeof fsf);
+    }
+    PluginInfo plugin = {};
+    plugin.StructSize = sizeof plugin;
+    module.GetPluginInfoW(&plugin);
+    if (plugin.PluginMenu.Count != 1 || !plugin.PluginMenu.Guids || !plugin.PluginMenu.Strings) {
+        UnloadWideModule(module);
+        return Fail("the module offers no plugins-menu entry"), 1;
+    }
+    if (Wide.show)
+        Print("Plugins menu: " + Narrow(plugin.PluginMenu.Strings[0]) + "\n\n");
+    const GUID menuItem = plugin.PluginMenu.Guids[0];
+    OpenInfo open = {sizeof open, OPEN_PLUGINSMENU, &menuItem, 0, nullptr};
+    HANDLE panel = module.OpenW(&open);
+    Print(Wide.screen);
+    UnloadWideModule(module);
+    WriteStore(options.settings);
+    if (panel)
+        return Fail("OpenW returned a panel handle; the host would open a plugin panel"), 1;
+    return Wide.warning.empty() ? 0 : 1;
+}
+#endif
+
+static bool IsWide(const std::string &module)
+{
+#ifdef QUILLHOST_WIDE
+    return IsWideModule(module);
+#else
+    (void)module;
+    return false;
+#endif
+}
+
+static int Drive(const Options &options, const fs::path &dir)
+{
+#ifdef QUILLHOST_WIDE
+    if (IsWide(options.module))
+        return DriveWide(options, dir);
+#endif
+#ifdef QUILLHOST_SINGLE
+    if (!IsWide(options.module))
+        return DriveSingle(options, dir);
+#endif
+    return Fail("this build of quillhost cannot drive the module " + options.module), 1;
+}
+
+int main(int argc, char **argv)
+{
+    Options options;
+    if (argc < 2 || !ParseArguments(argc, argv, options)) {
+        fputs(Usage, stderr);
+        return 2;
+    }
+    fs::path program = fs::absolute(argv[0]).parent_path();
+    if (options.module.empty())
+        options.module = (program / QUILLHOST_DEFAULT_MODULE).string();
+    if (options.settings.empty())
+        options.settings = (program / "quillhost.settings").string();
+    if (!fs::is_regular_file(options.module))
+        return Fail("no module at " + options.module), 1;
+    fs::path dir = fs::absolute(options.dir);
+    Prints before = Fingerprints(dir, options.names);
+    int status = Drive(options, dir);
+    ReportChanges(before, dir, options.names);
+    return status;
 }

@@ -57,3 +57,25 @@ bool ReadCatalogue(const std::string &path, std::vector<std::string> &messages, 
     }
     return true;
 }
+
+std::string HostPath(const std::string &native)
+{
+    std::string path = native;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::string NativeOf(const std::string &hostPath)
+{
+#ifdef _WIN32
+    return hostPath;
+#else
+    std::string path = hostPath;
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+#endif
+}

@@ -82,3 +82,7 @@ int ClosingIndex(const std::vector<DrawnItem> &items, const Scenario &user);
 // byte-order mark; false when it cannot. language receives the name its
 // header gives.
 bool ReadCatalogue(const std::string &path, std::vector<std::string> &messages, std::string &language);
+
+// The host path text of a native path, and back.
+std::string HostPath(const std::string &native);
+std::string NativeOf(const std::string &hostPath);

@@ -21,28 +21,6 @@ static std::vector<PluginPanelItem> PanelSelection;
 // archive; nothing of that name need exist on disk.
 static const std::string PluginCurDir = "src";
 
-std::string HostPath(const std::string &native)
-{
-    std::string path = native;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-std::string NativeOf(const std::string &hostPath)
-{
-#ifdef _WIN32
-    return hostPath;
-#else
-    std::string path = hostPath;
-    for (char &c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-#endif
-}
-
 static std::string Quote(const char *text)
 {
     return text ? "\"" + std::string(text) + "\"" : "null";

@@ -47,6 +47,3 @@ bool LoadMessages(const std::string &lngPath);
 // as the host's panel or listing describes it.
 PluginPanelItem PanelItem(const std::string &name, const std::string &hostPath);
 
-// The host path text of a native path, and back.
-std::string HostPath(const std::string &native);
-std::string NativeOf(const std::string &hostPath);

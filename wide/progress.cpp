@@ -1,4 +1,5 @@
 #include "progress.h"
+#include "keyboard.h"
 #include "messages.h"
 #include "services.h"
 #include "walk.h"
@@ -39,24 +40,6 @@ static void ShowProgress(const std::wstring &path)
     std::wstring done = WithCount(MFilesDone, Run.done), shown = ShortenMiddle(path, LineWidth);
     const wchar_t *lines[] = {Msg(MTitle), Msg(MWorking), done.c_str(), shown.c_str()};
     ShowBox(lines, 4);
-}
-
-// Takes every pending input record off the console (the host would read
-// them as keys pressed in the panels afterwards) and tells whether Esc was
-// pressed among them.
-static bool EscapePressed()
-{
-    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    INPUT_RECORD record;
-    DWORD got = 0;
-    bool escape = false;
-    while (PeekConsoleInputW(input, &record, 1, &got) && got == 1) {
-        if (!ReadConsoleInputW(input, &record, 1, &got))
-            break;
-        const KEY_EVENT_RECORD &key = record.Event.KeyEvent;
-        escape = escape || (record.EventType == KEY_EVENT && key.bKeyDown && key.wVirtualKeyCode == VK_ESCAPE);
-    }
-    return escape;
 }
 
 static bool UserStops()
