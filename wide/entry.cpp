@@ -1,12 +1,11 @@
 // The module's exports, the host's only way in. Nothing thrown inside may
 // cross them: the host would take it for a crash and unload the module.
+#include "exports.h"
 #include "command.h"
 #include "messages.h"
 #include "services.h"
 
-#define PLUGIN_EXPORT extern "C" __declspec(dllexport)
-
-PLUGIN_EXPORT void WINAPI GetGlobalInfoW(GlobalInfo *info)
+void WINAPI GetGlobalInfoW(GlobalInfo *info)
 {
     // The host calls this before anything else: no catalogue yet.
     info->StructSize = sizeof *info;
@@ -18,7 +17,7 @@ PLUGIN_EXPORT void WINAPI GetGlobalInfoW(GlobalInfo *info)
     info->Author = L"The Quillmere developers";
 }
 
-PLUGIN_EXPORT void WINAPI SetStartupInfoW(const PluginStartupInfo *info)
+void WINAPI SetStartupInfoW(const PluginStartupInfo *info)
 {
     // The record is the host's temporary. So is the one FSF points to,
     // which this module does not use: it keeps no pointer to it.
@@ -26,7 +25,7 @@ PLUGIN_EXPORT void WINAPI SetStartupInfoW(const PluginStartupInfo *info)
     Far.FSF = nullptr;
 }
 
-PLUGIN_EXPORT void WINAPI GetPluginInfoW(PluginInfo *info)
+void WINAPI GetPluginInfoW(PluginInfo *info)
 {
     static const wchar_t *menuStrings[1];
     menuStrings[0] = Msg(MMenuItem);
@@ -37,7 +36,7 @@ PLUGIN_EXPORT void WINAPI GetPluginInfoW(PluginInfo *info)
     info->PluginMenu.Count = 1;
 }
 
-PLUGIN_EXPORT HANDLE WINAPI OpenW(const OpenInfo *)
+HANDLE WINAPI OpenW(const OpenInfo *)
 {
     try {
         RunConversion();
