@@ -1,20 +1,12 @@
 // quillhost: loads a module of either interface and drives it as the host
 // does when a user picks its menu entry, answers the dialog from the command
 // line, and reports which files the run changed.
-#include "scenario.h"
-#ifdef QUILLHOST_SINGLE
-#include "loader.h"
-#include "standin.h"
-#endif
-#ifdef QUILLHOST_WIDE
-#include "wide_standin.h"
-#endif
+#include "drive.h"
 
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -40,32 +32,11 @@ static const char Usage[] =
     "  --show                     draw the dialog and the working box as the host would, as text\n"
     "A warning the module shows is drawn always; the exit status is then 1.\n";
 
-struct Options {
-    std::string dir, rootKey = "Software\\QuillmereHost", module, language = "English", settings;
-    std::vector<std::string> names;
-    Scenario user;
-    bool subtreeListing = false;
+struct Options : DriveOptions {
+    std::string dir;
 };
 
-// Everything printed is UTF-8. A Windows console is handed it as UTF-16,
-// since the console would otherwise read the bytes in its own code page.
-static void Print(const std::string &text)
-{
-#ifdef _WIN32
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD mode;
-    if (GetConsoleMode(out, &mode)) {
-        std::wstring wide(text.size(), L'\0');
-        int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), wide.data(), (int)wide.size());
-        DWORD written;
-        WriteConsoleW(out, wide.data(), (DWORD)length, &written, nullptr);
-        return;
-    }
-#endif
-    fwrite(text.data(), 1, text.size(), stdout);
-}
-
-static bool Fail(const std::string &message)
+bool Fail(const std::string &message)
 {
     fprintf(stderr, "quillhost: %s\n", message.c_str());
     return false;
@@ -201,123 +172,20 @@ static void ReportChanges(const Prints &before, const fs::path &dir, const std::
     Print(std::to_string(changed) + (changed == 1 ? " file changed\n" : " files changed\n"));
 }
 
-// The scenario's panel: the folder as the host names it, and the selection.
-static void SetPanel(Scenario &user, const Options &options, const fs::path &dir)
+// A module that exports GetGlobalInfoW speaks today's interface.
+static int Drive(Options &options, const fs::path &dir)
 {
-    user = options.user;
-    user.curDir = HostPath(dir.lexically_normal().string());
-    user.selection = options.names;
-}
-
+    options.user.curDir = HostPath(dir.lexically_normal().string());
+    options.user.selection = options.names;
+#ifdef QUILLHOST_WIDE
+    if (IsWideModule(options.module))
+        return DriveWide(options);
+#endif
 #ifdef QUILLHOST_SINGLE
-static int DriveSingle(const Options &options, const fs::path &dir)
-{
-    LoadedModule module;
-    std::string error;
-    if (!LoadModule(options.module, module, error))
-        return Fail(error), 1;
-    fs::path lng = fs::path(options.module).parent_path() / "QuillmereEng.lng";
-    if (!LoadMessages(lng.string())) {
-        UnloadModule(module);
-        return Fail("cannot read the message catalogue " + lng.string()), 1;
-    }
-    SetPanel(Host, options, dir);
-    Host.listing = options.subtreeListing ? ListingForm::Subtree : ListingForm::Direct;
-    PluginStartupInfo info = StartupInfoFor(options.rootKey.c_str());
-    module.SetStartupInfo(&info);
-    PluginInfo plugin;
-    memset(&plugin, 0, sizeof plugin);
-    module.GetPluginInfo(&plugin);
-    if (Host.show && plugin.PluginMenuStringsNumber > 0)
-        Print("Plugins menu: " + std::string(plugin.PluginMenuStrings[0]) + "\n\n");
-    module.OpenPlugin(OPEN_PLUGINSMENU, 0);
-    Print(Host.screen);
-    UnloadModule(module);
-    return Host.warning.empty() ? 0 : 1;
-}
-#endif
-
-#ifdef QUILLHOST_WIDE
-// The host's settings store between runs: a line "GUID name value" each.
-static void ReadStore(const std::string &file)
-{
-    std::ifstream in(file);
-    std::string guid, name;
-    uint64_t value;
-    while (in >> guid >> name >> value)
-        Wide.settings[guid][Widen(name)] = value;
-}
-
-static void WriteStore(const std::string &file)
-{
-    std::ofstream out(file);
-    for (const auto &[guid, values] : Wide.settings)
-        for (const auto &[name, value] : values)
-            out << guid << " " << Narrow(name) << " " << value << "\n";
-}
-
-static int DriveWide(const Options &options, const fs::path &dir)
-{
-    WideModule module;
-    std::string error;
-    if (!LoadWideModule(options.module, module, error))
-        return Fail(error), 1;
-    if (!LoadWideCatalogue(fs::path(options.module).parent_path().string(), options.language)) {
-        UnloadWideModule(module);
-        return Fail("no message catalogue beside " + options.module), 1;
-    }
-    SetPanel(Wide, options, dir);
-    ReadStore(options.settings);
-    {
-        // The host's records are temporaries: gone once the call returns.
-        FarStandardFunctions fsf;
-        PluginStartupInfo info = WideStartupInfo(Widen(fs::absolute(options.module).string()), fsf);
-        module.SetStartupInfoW(&info);
-        memset(&info, 0xCC, sizeof info);
-        memset(&fsf, 0xCC, sizeof fsf);
-    }
-    PluginInfo plugin = {};
-    plugin.StructSize = sizeof plugin;
-    module.GetPluginInfoW(&plugin);
-    if (plugin.PluginMenu.Count != 1 || !plugin.PluginMenu.Guids || !plugin.PluginMenu.Strings) {
-        UnloadWideModule(module);
-        return Fail("the module offers no plugins-menu entry"), 1;
-    }
-    if (Wide.show)
-        Print("Plugins menu: " + Narrow(plugin.PluginMenu.Strings[0]) + "\n\n");
-    const GUID menuItem = plugin.PluginMenu.Guids[0];
-    OpenInfo open = {sizeof open, OPEN_PLUGINSMENU, &menuItem, 0, nullptr};
-    HANDLE panel = module.OpenW(&open);
-    Print(Wide.screen);
-    UnloadWideModule(module);
-    WriteStore(options.settings);
-    if (panel)
-        return Fail("OpenW returned a panel handle; the host would open a plugin panel"), 1;
-    return Wide.warning.empty() ? 0 : 1;
-}
-#endif
-
-static bool IsWide(const std::string &module)
-{
-#ifdef QUILLHOST_WIDE
-    return IsWideModule(module);
+    return DriveSingle(options);
 #else
-    (void)module;
-    return false;
+    return Fail("this build of quillhost drives only modules for today's host"), 1;
 #endif
-}
-
-static int Drive(const Options &options, const fs::path &dir)
-{
-#ifdef QUILLHOST_WIDE
-    if (IsWide(options.module))
-        return DriveWide(options, dir);
-#endif
-#ifdef QUILLHOST_SINGLE
-    if (!IsWide(options.module))
-        return DriveSingle(options, dir);
-#endif
-    return Fail("this build of quillhost cannot drive the module " + options.module), 1;
 }
 
 int main(int argc, char **argv)

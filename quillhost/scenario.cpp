@@ -1,4 +1,8 @@
-#include "scenario.h"
+#include "drive.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <fstream>
 
@@ -78,4 +82,22 @@ std::string NativeOf(const std::string &hostPath)
             c = '/';
     return path;
 #endif
+}
+
+// Everything printed is UTF-8. A Windows console is handed it as UTF-16,
+// since the console would otherwise read the bytes in its own code page.
+void Print(const std::string &text)
+{
+#ifdef _WIN32
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode;
+    if (GetConsoleMode(out, &mode)) {
+        std::wstring wide(text.size(), L'\0');
+        int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), wide.data(), (int)wide.size());
+        DWORD written;
+        WriteConsoleW(out, wide.data(), (DWORD)length, &written, nullptr);
+        return;
+    }
+#endif
+    fwrite(text.data(), 1, text.size(), stdout);
 }

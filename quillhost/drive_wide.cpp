@@ -1,0 +1,67 @@
+// quillhost's run of a module for today's host.
+#include "drive.h"
+#include "wide_standin.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+// The host's settings store between runs: a line "GUID name value" each.
+static void ReadStore(const std::string &file)
+{
+    std::ifstream in(file);
+    std::string guid, name;
+    uint64_t value;
+    while (in >> guid >> name >> value)
+        Wide.settings[guid][Widen(name)] = value;
+}
+
+static void WriteStore(const std::string &file)
+{
+    std::ofstream out(file);
+    for (const auto &[guid, values] : Wide.settings)
+        for (const auto &[name, value] : values)
+            out << guid << " " << Narrow(name) << " " << value << "\n";
+}
+
+int DriveWide(const DriveOptions &options)
+{
+    WideModule module;
+    std::string error;
+    if (!LoadWideModule(options.module, module, error))
+        return Fail(error), 1;
+    if (!LoadWideCatalogue(fs::path(options.module).parent_path().string(), options.language)) {
+        UnloadWideModule(module);
+        return Fail("no message catalogue beside " + options.module), 1;
+    }
+    static_cast<Scenario &>(Wide) = options.user;
+    ReadStore(options.settings);
+    {
+        // The host's records are temporaries: gone once the call returns.
+        FarStandardFunctions fsf;
+        PluginStartupInfo info = WideStartupInfo(Widen(fs::absolute(options.module).string()), fsf);
+        module.SetStartupInfoW(&info);
+        memset(&info, 0xCC, sizeof info);
+        memset(&fsf, 0xCC, sizeof fsf);
+    }
+    PluginInfo plugin = {};
+    plugin.StructSize = sizeof plugin;
+    module.GetPluginInfoW(&plugin);
+    if (plugin.PluginMenu.Count != 1 || !plugin.PluginMenu.Guids || !plugin.PluginMenu.Strings) {
+        UnloadWideModule(module);
+        return Fail("the module offers no plugins-menu entry"), 1;
+    }
+    if (Wide.show)
+        Print("Plugins menu: " + Narrow(plugin.PluginMenu.Strings[0]) + "\n\n");
+    const GUID menuItem = plugin.PluginMenu.Guids[0];
+    OpenInfo open = {sizeof open, OPEN_PLUGINSMENU, &menuItem, 0, nullptr};
+    HANDLE panel = module.OpenW(&open);
+    Print(Wide.screen);
+    UnloadWideModule(module);
+    WriteStore(options.settings);
+    if (panel)
+        return Fail("OpenW returned a panel handle; the host would open a plugin panel"), 1;
+    return Wide.warning.empty() ? 0 : 1;
+}
