@@ -14,12 +14,13 @@ int DriveSingle(const DriveOptions &options)
     std::string error;
     if (!LoadModule(options.module, module, error))
         return Fail(error), 1;
+    // The user's side first: the catalogue is the host's, read for this module.
+    static_cast<Scenario &>(Host) = options.user;
     fs::path lng = fs::path(options.module).parent_path() / "QuillmereEng.lng";
     if (!LoadMessages(lng.string())) {
         UnloadModule(module);
         return Fail("cannot read the message catalogue " + lng.string()), 1;
     }
-    static_cast<Scenario &>(Host) = options.user;
     Host.listing = options.subtreeListing ? ListingForm::Subtree : ListingForm::Direct;
     PluginStartupInfo info = StartupInfoFor(options.rootKey.c_str());
     module.SetStartupInfo(&info);

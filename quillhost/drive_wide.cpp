@@ -32,11 +32,12 @@ int DriveWide(const DriveOptions &options)
     std::string error;
     if (!LoadWideModule(options.module, module, error))
         return Fail(error), 1;
+    // The user's side first: the catalogue is the host's, read for this module.
+    static_cast<Scenario &>(Wide) = options.user;
     if (!LoadWideCatalogue(fs::path(options.module).parent_path().string(), options.language)) {
         UnloadWideModule(module);
         return Fail("no message catalogue beside " + options.module), 1;
     }
-    static_cast<Scenario &>(Wide) = options.user;
     ReadStore(options.settings);
     {
         // The host's records are temporaries: gone once the call returns.
