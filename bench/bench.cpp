@@ -3,6 +3,7 @@
 // exports as the host drives it: a file or a tree selected, the dialog
 // answered. Prints figures; it judges nothing. Repetitions are interleaved
 // and medians reported.
+#include "common.h"
 #include "engine/engine.h"
 #include "engine/scan.h"
 #include "quillhost/loader.h"
@@ -20,49 +21,7 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <psapi.h>
-#else
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 namespace fs = std::filesystem;
-
-static double Seconds(const std::function<void()> &work)
-{
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-static double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Text of short lines, 40 to 80 bytes each, ending in the given break.
-static std::string Text(size_t size, const char *lineBreak, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::string text;
-    text.reserve(size + 100);
-    while (text.size() < size) {
-        size_t length = 40 + random() % 41 - strlen(lineBreak);
-        for (size_t i = 0; i < length; i++)
-            text += (char)('a' + random() % 26);
-        text += lineBreak;
-    }
-    text.resize(size);
-    return text;
-}
-
-static void SaveFile(const std::string &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
-}
 
 // The floor: the rewrite's pattern without the scan. A temporary in the
 // working directory, 2048-byte reads each followed by one write, the time
@@ -181,63 +140,6 @@ static void Scan()
     }
     ScanPathInUse = fastest;
 }
-
-// A fresh process running args to its end: its time and peak memory.
-struct ChildRun {
-    double seconds;
-    long peakKiB;
-};
-
-#ifdef _WIN32
-static ChildRun RunChild(const std::vector<std::string> &args)
-{
-    std::string line;
-    for (const std::string &arg : args)
-        line += "\"" + arg + "\" ";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    startup.hStdOutput = startup.hStdError = null;
-    PROCESS_INFORMATION process = {};
-    ChildRun run = {0, 0};
-    fflush(stdout);
-    run.seconds = Seconds([&] {
-        if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-            WaitForSingleObject(process.hProcess, INFINITE);
-    });
-    PROCESS_MEMORY_COUNTERS counters = {};
-    if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
-        run.peakKiB = (long)(counters.PeakWorkingSetSize / 1024);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(null);
-    return run;
-}
-#else
-static ChildRun RunChild(const std::vector<std::string> &args)
-{
-    ChildRun run = {0, 0};
-    struct rusage usage;
-    fflush(stdout);
-    run.seconds = Seconds([&] {
-        pid_t child = fork();
-        if (child == 0) {
-            freopen("/dev/null", "w", stdout);
-            std::vector<char *> argv;
-            for (const std::string &arg : args)
-                argv.push_back((char *)arg.c_str());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        wait4(child, &status, 0, &usage);
-    });
-    run.peakKiB = usage.ru_maxrss;
-    return run;
-}
-#endif
 
 // quillhost on the big file, against the module's own time for it.
 static void Quillhost(int repetitions)

@@ -57,7 +57,8 @@ inline bool RemoveAt(const wchar_t *path)
 }
 #endif
 
-// Makes a new, empty temporary in folder and puts its path into name; each
+// Makes a new, empty temporary in folder, puts its path into name and
+// returns it open for writing (INVALID_HANDLE_VALUE when it cannot); each
 // module names its temporaries its own way.
-bool MakeTemporary(const char *folder, char *name);
-bool MakeTemporary(const wchar_t *folder, wchar_t *name);
+HANDLE CreateTemporary(const char *folder, char *name);
+HANDLE CreateTemporary(const wchar_t *folder, wchar_t *name);

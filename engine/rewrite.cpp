@@ -55,12 +55,12 @@ Outcome Refusal(DWORD attributes, DWORD links)
     return links > 1 ? HardLinked : Converted;
 }
 
-Outcome CheckSource(HANDLE source, const FileIdentity *expected, BY_HANDLE_FILE_INFORMATION &info)
+Outcome CheckSource(HANDLE source, const RewriteJob &job, BY_HANDLE_FILE_INFORMATION &info)
 {
-    if (!GetFileInformationByHandle(source, &info))
+    if (!job.describe(source, info))
         return Unreadable;
     Outcome outcome = Refusal(info.dwFileAttributes, info.nNumberOfLinks);
-    if (outcome == Converted && expected && !IsListedFile(info, *expected))
+    if (outcome == Converted && job.expected && !IsListedFile(info, *job.expected))
         return NameUnusable;
     return outcome;
 }

@@ -8,10 +8,16 @@
 #include "engine.h"
 #include "files.h"
 
+// What an open file is: its attributes, times, size and number of names;
+// the volume too, unless the temporary is made beside the file.
+typedef bool (*DescribeFile)(HANDLE file, BY_HANDLE_FILE_INFORMATION &info);
+
 struct RewriteJob {
     DWORD mode;
     ConvertAreas areas;
     const FileIdentity *expected; // null: any file at the path
+    DescribeFile describe;
+    bool tempBeside; // the temporary is in the file's own folder, on its volume
 };
 
 // The source's access (and owner) and the temporary's own, put back before
@@ -31,7 +37,7 @@ extern const SECURITY_INFORMATION AccessList, Owners;
 // or Converted when nothing stands against it.
 Outcome Refusal(DWORD attributes, DWORD links);
 // The same for an open source, which must also be the file the host listed.
-Outcome CheckSource(HANDLE source, const FileIdentity *expected, BY_HANDLE_FILE_INFORMATION &info);
+Outcome CheckSource(HANDLE source, const RewriteJob &job, BY_HANDLE_FILE_INFORMATION &info);
 // Reads both access lists, converts source into temp and stamps it with the
 // source's times, then closes both.
 Outcome FillTemporary(HANDLE source, HANDLE temp, const RewriteJob &job);
@@ -42,7 +48,7 @@ bool AttributesToGive(DWORD attributes, DWORD tempAttributes, DWORD &given);
 // Opens the source as the file it must be: no link, nothing read-only or
 // hard-linked, and, when the host listed it, that very file.
 template <class Char>
-HANDLE OpenSource(const Char *path, const FileIdentity *expected, BY_HANDLE_FILE_INFORMATION &info, Outcome &outcome)
+HANDLE OpenSource(const Char *path, const RewriteJob &job, BY_HANDLE_FILE_INFORMATION &info, Outcome &outcome)
 {
     // Delete access too: without it the file could not be replaced. The
     // link itself is opened, never what it leads to.
@@ -56,31 +62,27 @@ HANDLE OpenSource(const Char *path, const FileIdentity *expected, BY_HANDLE_FILE
             outcome = OutcomeOfError(error);
         return source;
     }
-    if ((outcome = CheckSource(source, expected, info)) != Converted) {
+    if ((outcome = CheckSource(source, job, info)) != Converted) {
         CloseHandle(source);
         return INVALID_HANDLE_VALUE;
     }
     return source;
 }
 
-// Converts the open source into the temporary at tempName and gives that
-// the source's attributes and access list. otherVolume: the temporary lies
-// on another volume than the source, so it could never be moved over it.
+// Converts the open source into the open temporary at tempName and gives
+// that the source's attributes and access list. otherVolume: the temporary
+// lies on another volume than the source, so it could never be moved over
+// it.
 template <class Char>
-Outcome ConvertIntoTemporary(const Char *tempName, HANDLE source, const BY_HANDLE_FILE_INFORMATION &info,
+Outcome ConvertIntoTemporary(const Char *tempName, HANDLE temp, HANDLE source, const BY_HANDLE_FILE_INFORMATION &info,
                              const RewriteJob &job, bool &otherVolume)
 {
     Access.carry = Access.haveTemp = false;
-    HANDLE temp = OpenAt(tempName, GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
-    if (temp == INVALID_HANDLE_VALUE) {
-        CloseHandle(source);
-        return Unwritable;
-    }
     BY_HANDLE_FILE_INFORMATION where;
-    if (!GetFileInformationByHandle(temp, &where))
+    if (!job.describe(temp, where))
         where.dwFileAttributes = 0; // unknown: the attributes are set
     else
-        otherVolume = where.dwVolumeSerialNumber != info.dwVolumeSerialNumber;
+        otherVolume = !job.tempBeside && where.dwVolumeSerialNumber != info.dwVolumeSerialNumber;
     if (otherVolume) {
         CloseHandle(temp);
         CloseHandle(source);
@@ -104,14 +106,15 @@ Outcome RewriteThrough(const Char *folder, const Char *path, Char *tempName, con
     otherVolume = false;
     BY_HANDLE_FILE_INFORMATION info;
     Outcome outcome;
-    HANDLE source = OpenSource(path, job.expected, info, outcome);
+    HANDLE source = OpenSource(path, job, info, outcome);
     if (source == INVALID_HANDLE_VALUE)
         return outcome;
-    if (!MakeTemporary(folder, tempName)) {
+    HANDLE temp = CreateTemporary(folder, tempName);
+    if (temp == INVALID_HANDLE_VALUE) {
         CloseHandle(source);
         return Unwritable;
     }
-    outcome = ConvertIntoTemporary(tempName, source, info, job, otherVolume);
+    outcome = ConvertIntoTemporary(tempName, temp, source, info, job, otherVolume);
     if (outcome == Converted) {
         if (MoveOver(tempName, path)) {
             // Best effort: only a privileged user may give a file away.

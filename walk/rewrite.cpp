@@ -6,9 +6,19 @@
 
 #include <cstring>
 
-bool MakeTemporary(const char *folder, char *name)
+HANDLE CreateTemporary(const char *folder, char *name)
 {
-    return GetTempFileNameA(folder, "cvt~", 0, name) != 0;
+    if (GetTempFileNameA(folder, "cvt~", 0, name) == 0)
+        return INVALID_HANDLE_VALUE;
+    HANDLE temp = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (temp == INVALID_HANDLE_VALUE)
+        DeleteFileA(name);
+    return temp;
+}
+
+static bool DescribeWhole(HANDLE file, BY_HANDLE_FILE_INFORMATION &info)
+{
+    return GetFileInformationByHandle(file, &info);
 }
 
 // The folder part of path, its last backslash included.
@@ -32,7 +42,7 @@ Outcome RewriteFile(const char *path, const FileIdentity *expected)
     // holds one, and a look-alike it could match might be another file.
     if (strchr(path, '?'))
         return NameUnusable;
-    const RewriteJob job = {Settings.ConvertMode, AreasFor<BlockSize>(), expected};
+    const RewriteJob job = {Settings.ConvertMode, AreasFor<BlockSize>(), expected, DescribeWhole, false};
     bool otherVolume;
     Outcome outcome = RewriteThrough(".", path, tempName, job, otherVolume);
     // The working directory stays the first choice; only a file it cannot

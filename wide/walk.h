@@ -8,9 +8,9 @@
 #include <vector>
 
 enum : DWORD {
-    // Past this the copy floor itself stops getting faster (quillbench
-    // measures it); the areas stay a few hundred KiB.
-    WideBlockSize = 65536,
+    // Where the conversion stops getting faster (quillbench measures it
+    // block size by block size); the areas stay under 1 MiB.
+    WideBlockSize = 262144,
 };
 
 // An entry as the panel or a listing describes it, by its full path.
@@ -24,7 +24,8 @@ struct Entry {
 std::wstring LongForm(const std::wstring &path);
 
 // Converts the file at a full path through a temporary in its own folder.
-Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, DWORD mode);
+Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, DWORD mode,
+                    const ConvertAreas &areas = AreasFor<WideBlockSize>());
 
 // Converts the file an entry names, or, with recursion on and a folder,
 // every file below it once, never leaving the folder through a link.

@@ -1,0 +1,102 @@
+#include "common.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+double Seconds(const std::function<void()> &work)
+{
+    auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Text of short lines, 40 to 80 bytes each, ending in the given break.
+std::string Text(size_t size, const char *lineBreak, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string text;
+    text.reserve(size + 100);
+    while (text.size() < size) {
+        size_t length = 40 + random() % 41 - strlen(lineBreak);
+        for (size_t i = 0; i < length; i++)
+            text += (char)('a' + random() % 26);
+        text += lineBreak;
+    }
+    text.resize(size);
+    return text;
+}
+
+void SaveFile(const std::string &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size());
+}
+
+#ifdef _WIN32
+ChildRun RunChild(const std::vector<std::string> &args)
+{
+    std::string line;
+    for (const std::string &arg : args)
+        line += "\"" + arg + "\" ";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    startup.hStdOutput = startup.hStdError = null;
+    PROCESS_INFORMATION process = {};
+    ChildRun run = {0, 0};
+    fflush(stdout);
+    run.seconds = Seconds([&] {
+        if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+            WaitForSingleObject(process.hProcess, INFINITE);
+    });
+    PROCESS_MEMORY_COUNTERS counters = {};
+    if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
+        run.peakKiB = (long)(counters.PeakWorkingSetSize / 1024);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(null);
+    return run;
+}
+#else
+ChildRun RunChild(const std::vector<std::string> &args)
+{
+    ChildRun run = {0, 0};
+    struct rusage usage;
+    fflush(stdout);
+    run.seconds = Seconds([&] {
+        pid_t child = fork();
+        if (child == 0) {
+            freopen("/dev/null", "w", stdout);
+            std::vector<char *> argv;
+            for (const std::string &arg : args)
+                argv.push_back((char *)arg.c_str());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        wait4(child, &status, 0, &usage);
+    });
+    run.peakKiB = usage.ru_maxrss;
+    return run;
+}
+#endif

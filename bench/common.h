@@ -1,0 +1,20 @@
+// What both benchmarks measure with: timing, generated text, child runs.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+double Seconds(const std::function<void()> &work);
+double Median(std::vector<double> values);
+
+// Text of short lines, 40 to 80 bytes each, ending in the given break.
+std::string Text(size_t size, const char *lineBreak, unsigned seed);
+void SaveFile(const std::string &path, const std::string &bytes);
+
+// A fresh process running args to its end: its time and peak memory.
+struct ChildRun {
+    double seconds;
+    long peakKiB;
+};
+ChildRun RunChild(const std::vector<std::string> &args);
