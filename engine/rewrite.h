@@ -136,11 +136,12 @@ Outcome RewriteThrough(const Char *folder, const Char *path, Char *tempName, con
 }
 
 // A folder is the listed one when its creation time matches; its other
-// times change whenever anything inside it does.
-template <class Char> Outcome CheckFolder(const Char *path, const FILETIME &creation)
+// times change whenever anything inside it does. With more flags, such as
+// FILE_FLAG_OPEN_REPARSE_POINT to look at a link itself.
+template <class Char> Outcome CheckFolder(const Char *path, const FILETIME &creation, DWORD moreFlags = 0)
 {
     HANDLE folder = OpenAt(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS);
+                           FILE_FLAG_BACKUP_SEMANTICS | moreFlags);
     if (folder == INVALID_HANDLE_VALUE) {
         Outcome outcome = OutcomeOfError(GetLastError());
         return outcome == Unreadable ? NotListed : outcome;

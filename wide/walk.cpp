@@ -148,7 +148,12 @@ static void ConvertListing(const std::wstring &folder, const PluginPanelItem *it
 
 static Outcome WalkFolder(const Entry &entry)
 {
-    Outcome outcome = CheckFolder(LongForm(entry.path).c_str(), entry.identity.creation);
+    std::wstring full = LongForm(entry.path);
+    Outcome outcome = CheckFolder(full.c_str(), entry.identity.creation);
+    // A selected link to a folder may be shown with its own times rather
+    // than those of the folder it leads to.
+    if (outcome == NameUnusable && (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        outcome = CheckFolder(full.c_str(), entry.identity.creation, FILE_FLAG_OPEN_REPARSE_POINT);
     if (outcome != Converted)
         return outcome;
     PluginPanelItem *items = nullptr;
