@@ -348,5 +348,31 @@ PINNED(FarSettingsItem, Name, 8, 16);
 PINNED(FarSettingsItem, Type, 12, 24);
 PINNED(FarSettingsItem, Value.Number, 16, 32);
 
+// What each service takes off the stack in the 32-bit build (stdcall): a
+// 32-bit flags argument where the host takes 64 bits would shift every
+// later one.
+template <class Result, class... Arguments>
+constexpr size_t StackBytes(Result(WINAPI *)(Arguments...))
+{
+    return (((sizeof(Arguments) + 3) / 4 * 4) + ... + 0);
+}
+#define POPS(service, bytes) \
+    static_assert(sizeof(void *) != 4 || StackBytes(decltype(PluginStartupInfo::service)()) == (bytes), #service)
+
+POPS(Message, 32);
+POPS(GetMsg, 8);
+POPS(PanelControl, 16);
+POPS(SaveScreen, 16);
+POPS(RestoreScreen, 4);
+POPS(GetDirList, 12);
+POPS(FreeDirList, 8);
+POPS(DialogInit, 56);
+POPS(DialogRun, 4);
+POPS(DialogFree, 4);
+POPS(SendDlgMessage, 16);
+POPS(SettingsControl, 16);
+POPS(FreeScreen, 4);
+
+#undef POPS
 #undef PINNED
 #undef SIZED
