@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -118,10 +119,12 @@ static uint64_t Fingerprint(const fs::path &file)
     static std::vector<unsigned char> block(1 << 20);
     const uint64_t K = 0x9E3779B97F4A7C15ull;
     uint64_t lanes[4] = {1, 2, 3, 4}, total = 0;
-    FILE *in = fopen(file.string().c_str(), "rb");
+    // By the path itself: a name in no code page still opens.
+    std::ifstream in(file, std::ios::binary);
     if (!in)
         return 0;
-    for (size_t got; (got = fread(block.data(), 1, block.size(), in)) > 0; total += got) {
+    for (size_t got; (got = (size_t)in.read((char *)block.data(), (std::streamsize)block.size()).gcount()) > 0;
+         total += got) {
         size_t padded = (got + 31) / 32 * 32;
         memset(block.data() + got, 0, padded - got);
         for (size_t i = 0; i < padded; i += 32)
@@ -131,7 +134,6 @@ static uint64_t Fingerprint(const fs::path &file)
                 lanes[lane] = ((lanes[lane] ^ word) * K) ^ (lanes[lane] >> 29);
             }
     }
-    fclose(in);
     return ((lanes[0] * 3 + lanes[1]) * 5 + lanes[2]) * 7 + lanes[3] + total * K;
 }
 
@@ -143,7 +145,7 @@ static Prints Fingerprints(const fs::path &dir, const std::vector<std::string> &
     std::error_code error;
     auto note = [&](const fs::path &file) {
         if (fs::is_regular_file(fs::symlink_status(file, error)))
-            prints[file.lexically_relative(dir).generic_string()] = Fingerprint(file);
+            prints[file.lexically_relative(dir).generic_u8string()] = Fingerprint(file);
     };
     const auto options = fs::directory_options::skip_permission_denied;
     for (const std::string &name : names) {
