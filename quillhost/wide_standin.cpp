@@ -274,7 +274,7 @@ static bool FolderIdentity(const std::wstring &path, uint64_t &id)
 {
     HANDLE folder = CreateFileW(LongPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    BY_HANDLE_FILE_INFORMATION info;
+    BY_HANDLE_FILE_INFORMATION info = {};
     bool known = folder != INVALID_HANDLE_VALUE && GetFileInformationByHandle(folder, &info);
     if (folder != INVALID_HANDLE_VALUE)
         CloseHandle(folder);
