@@ -116,7 +116,7 @@ static std::vector<Entry> Selection(const PanelInfo &panel, const std::wstring &
 {
     std::vector<Entry> entries;
     std::vector<uint64_t> area;
-    std::wstring base = folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\';
+    const std::wstring head = FolderHead(folder);
     for (size_t i = 0; i < panel.SelectedItemsNumber; i++) {
         size_t size = (size_t)Far.PanelControl(PANEL_ACTIVE, FCTL_GETSELECTEDPANELITEM, (intptr_t)i, nullptr);
         if (size < sizeof(PluginPanelItem))
@@ -127,15 +127,14 @@ static std::vector<Entry> Selection(const PanelInfo &panel, const std::wstring &
         const PluginPanelItem &item = *get.Item;
         if (!item.FileName || IsDotEntry(item.FileName))
             continue;
-        FileIdentity identity = {DWORD(item.FileSize >> 32), DWORD(item.FileSize), item.CreationTime,
-                                 item.LastWriteTime};
         bool full = IsFullPath(item.FileName);
         if (!full && (panel.Flags & PFLAGS_PLUGIN)) {
             Report(item.FileName, NameUnusable);
             continue;
         }
-        std::wstring path = full ? item.FileName : base + item.FileName;
-        entries.push_back({path, DWORD(item.FileAttributes), identity});
+        entries.push_back(EntryOf(item));
+        if (!full)
+            entries.back().path.insert(0, head);
     }
     return entries;
 }
@@ -153,9 +152,9 @@ static void Warn(const std::vector<std::wstring> &lines)
 // it, shortened to fit the line.
 static std::wstring UnconvertedLine(const UnconvertedEntry &entry, const std::wstring &folder)
 {
-    std::wstring name = entry.path, base = folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\';
-    if (!base.empty() && name.size() > base.size() && _wcsnicmp(name.c_str(), base.c_str(), base.size()) == 0)
-        name.erase(0, base.size());
+    std::wstring name = entry.path, head = FolderHead(folder);
+    if (!head.empty() && LiesBelow(name, head))
+        name.erase(0, head.size());
     std::wstring reason = ShortenMiddle(Msg(MReadOnly + (entry.why - ReadOnly)), LineWidth / 2);
     return ShortenMiddle(name, LineWidth - 2 - reason.size()) + L": " + reason;
 }

@@ -33,12 +33,17 @@ static bool IsLinkedFolder(DWORD attributes)
     return (attributes & linkedDir) == linkedDir;
 }
 
-static bool StartsWith(const std::wstring &path, const std::wstring &head)
+std::wstring FolderHead(const std::wstring &folder)
+{
+    return folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\';
+}
+
+bool LiesBelow(const std::wstring &path, const std::wstring &head)
 {
     return path.size() > head.size() && _wcsnicmp(path.c_str(), head.c_str(), head.size()) == 0;
 }
 
-static Entry EntryOf(const PluginPanelItem &item)
+Entry EntryOf(const PluginPanelItem &item)
 {
     FileIdentity identity = {DWORD(item.FileSize >> 32), DWORD(item.FileSize), item.CreationTime,
                              item.LastWriteTime};
@@ -57,20 +62,20 @@ static void ConvertOne(const Entry &entry)
 // link (a link met inside is reported, not followed), and not met before.
 static void ConvertListing(const std::wstring &folder, const PluginPanelItem *items, size_t count)
 {
-    std::wstring below = folder.back() == L'\\' ? folder : folder + L'\\';
-    std::vector<std::wstring> links;
+    const std::wstring below = FolderHead(folder);
+    std::vector<std::wstring> links; // each as a FolderHead
     std::unordered_set<std::wstring> seen;
     for (size_t i = 0; i < count && !Run.stopped; i++) {
         Entry entry = EntryOf(items[i]);
-        if (!StartsWith(entry.path, below))
+        if (!LiesBelow(entry.path, below))
             continue;
         bool belowALink = false;
         for (const std::wstring &link : links)
-            belowALink = belowALink || StartsWith(entry.path, link + L'\\');
+            belowALink = belowALink || LiesBelow(entry.path, link);
         if (belowALink)
             continue;
         if (IsLinkedFolder(entry.attributes)) {
-            links.push_back(entry.path);
+            links.push_back(FolderHead(entry.path));
             Report(entry.path, ALink);
         } else if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && seen.insert(entry.path).second) {
             ConvertOne(entry);
@@ -97,12 +102,11 @@ static Outcome WalkFolder(const Entry &entry)
     return Converted;
 }
 
+// A folder without recursion is left alone.
 void ProcessSelected(const Entry &entry)
 {
-    if (Choices.ProcessSubDir && (entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
-        Report(entry.path, WalkFolder(entry));
-    else if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)
-        Report(entry.path, LeftAlone);
-    else
+    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
         ConvertOne(entry);
+    else if (Choices.ProcessSubDir)
+        Report(entry.path, WalkFolder(entry));
 }

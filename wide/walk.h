@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../engine/engine.h"
+#include "plugin3.h"
 
 #include <string>
 #include <vector>
@@ -22,6 +23,15 @@ struct Entry {
 
 // The \\?\ form of a full path, which Windows takes at any length.
 std::wstring LongForm(const std::wstring &path);
+
+// The folder as the head of the paths inside it: with one backslash at its
+// end (a drive's root has it already); empty stays empty.
+std::wstring FolderHead(const std::wstring &folder);
+// Whether path lies below head (a FolderHead), letters in any case.
+bool LiesBelow(const std::wstring &path, const std::wstring &head);
+
+// An entry as the host describes it in a panel item or a listing.
+Entry EntryOf(const PluginPanelItem &item);
 
 // Converts the file at a full path through a temporary in its own folder.
 Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, DWORD mode,
