@@ -128,7 +128,7 @@ static void Scan()
     // The last block reads into the slack behind the text.
     std::string crlf = Text(64 << 20, "\r\n", 2) + std::string(ScanSlack, ' ');
     std::string lf = Text(64 << 20, "\n", 3) + std::string(ScanSlack, ' ');
-    static const char *const Names[] = {"words", "SSE2", "AVX2"};
+    static const char *const Names[] = {"words", "SSE2", "AVX2", "AVX-512"};
     printf("scan alone, lines of 40 to 80 bytes, GB/s: 64 MiB in memory | one block in cache\n");
     const ScanPath fastest = FastestScanPath();
     for (int path = ScanWords; path <= fastest; path++) {

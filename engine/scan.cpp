@@ -14,10 +14,12 @@ static const unsigned char Lf = 0x0A;
 //
 // One source serves both widths of x86: the vector paths are compiled for
 // their instruction sets alone and chosen at run time, so the 32-bit module
-// uses SSE2 and AVX2 where the processor has them, and runs on any i686.
+// uses SSE2, AVX2 and AVX-512 where the processor has them, and runs on any
+// i686.
 #if defined(__i386__) || defined(__x86_64__)
 #define WITH_SSE2 __attribute__((target("sse2")))
 #define WITH_AVX2 __attribute__((target("avx2,bmi")))
+#define WITH_AVX512 __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi2")))
 #include <immintrin.h>
 #define HAVE_X86_VECTORS 1
 #else
@@ -157,6 +159,81 @@ WITH_AVX2 static void SimpleChunksAvx2(const unsigned char *&at, const unsigned 
     else
         SimpleChunksToCrLf(at, end, put);
 }
+
+// With AVX-512 a chunk may hold any number of line breaks: the bytes to
+// keep are packed together (compress) or spread apart with CRs put between
+// them (compress of every byte widened to a CR and itself), whatever their
+// number. A chunk is simple when every CR in it begins a CR LF pair inside
+// it and its last byte begins no pair with the byte after it: the chunks
+// after it then start after a whole line break, and one chunk's outcome
+// never waits for the next. In a simple chunk LF CR LF is two line breaks
+// whether read as LF CR and LF or as LF and CR LF, so each CR is one line
+// break with its LF, and each other LF one alone.
+
+struct WideChunk {
+    uint64_t cr, lf;
+    bool simple;
+};
+
+// at[64] must be a byte of the input.
+WITH_AVX512 static WideChunk ReadWideChunk(const unsigned char *at, __m512i bytes)
+{
+    uint64_t cr = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8((char)Cr));
+    uint64_t lf = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8((char)Lf));
+    uint64_t wrong = (cr & ~(lf >> 1)) | ((lf >> 63) & (at[64] == Cr));
+    return WideChunk{cr, lf, wrong == 0};
+}
+
+WITH_AVX512 static unsigned Count(uint64_t bits)
+{
+    return _mm_popcnt_u32((unsigned)bits) + _mm_popcnt_u32((unsigned)(bits >> 32));
+}
+
+WITH_AVX512 static void WideChunksToLf(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
+{
+    while (end - at > 64) {
+        __m512i bytes = _mm512_loadu_si512((const void *)at);
+        WideChunk chunk = ReadWideChunk(at, bytes);
+        if (!chunk.simple)
+            return;
+        _mm512_storeu_si512((void *)put, _mm512_maskz_compress_epi8(~chunk.cr, bytes));
+        at += 64;
+        put += 64 - Count(chunk.cr);
+    }
+}
+
+// 32 bytes with a CR put before each lone LF: every byte is widened to a
+// CR and itself, and the CRs kept are the ones before lone LFs.
+WITH_AVX512 static void PutCrsBefore(__m256i bytes, uint32_t lone, unsigned char *&put)
+{
+    __m512i pairs = _mm512_or_si512(_mm512_slli_epi16(_mm512_cvtepu8_epi16(bytes), 8), _mm512_set1_epi16(Cr));
+    __mmask64 keep = _mm512_movepi8_mask(_mm512_movm_epi16(lone)) | 0xAAAAAAAAAAAAAAAAull;
+    _mm512_storeu_si512((void *)put, _mm512_maskz_compress_epi8(keep, pairs));
+    put += 32 + _mm_popcnt_u32(lone);
+}
+
+WITH_AVX512 static void WideChunksToCrLf(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
+{
+    while (end - at > 64) {
+        __m512i bytes = _mm512_loadu_si512((const void *)at);
+        WideChunk chunk = ReadWideChunk(at, bytes);
+        if (!chunk.simple)
+            return;
+        uint64_t lone = chunk.lf & ~(chunk.cr << 1);
+        PutCrsBefore(_mm256_loadu_si256((const __m256i *)at), (uint32_t)lone, put);
+        PutCrsBefore(_mm256_loadu_si256((const __m256i *)(at + 32)), (uint32_t)(lone >> 32), put);
+        at += 64;
+    }
+}
+
+WITH_AVX512 static void WideChunksAvx512(const unsigned char *&at, const unsigned char *end, unsigned char *&put,
+                                         DWORD mode)
+{
+    if (mode == ModeToLf)
+        WideChunksToLf(at, end, put);
+    else
+        WideChunksToCrLf(at, end, put);
+}
 #endif
 
 typedef void (*CopyChunks)(const unsigned char *&, const unsigned char *, unsigned char *&);
@@ -191,6 +268,9 @@ ScanPath FastestScanPath()
 {
 #if HAVE_X86_VECTORS
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi2") &&
+        __builtin_cpu_supports("bmi2"))
+        return ScanAvx512;
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi"))
         return ScanAvx2;
     if (__builtin_cpu_supports("sse2"))
@@ -205,6 +285,8 @@ ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mod
 {
     switch (ScanPathInUse) {
 #if HAVE_X86_VECTORS
+    case ScanAvx512:
+        return Scan<CopySse2, WideChunksAvx512>(in, filled, more, mode, out);
     case ScanAvx2:
         return Scan<CopySse2, SimpleChunksAvx2>(in, filled, more, mode, out);
     case ScanSse2:

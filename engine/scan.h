@@ -23,12 +23,14 @@ ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mod
                      unsigned char *out);
 
 // The scan's paths, slowest first: words of plain integer instructions,
-// SSE2 chunk copies, and AVX2 chunks with one line break done without a
-// branch. The fastest the processor has is used; tests may pick a slower one.
+// SSE2 chunk copies, AVX2 chunks with one line break done without a branch,
+// and AVX-512 chunks with any number of them. The fastest the processor has
+// is used; tests may pick a slower one.
 enum ScanPath : int {
     ScanWords,
     ScanSse2,
     ScanAvx2,
+    ScanAvx512,
 };
 
 ScanPath FastestScanPath();
