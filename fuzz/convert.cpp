@@ -1,6 +1,6 @@
 // The converter fed arbitrary bytes in reads of arbitrary sizes, against
-// the byte-at-a-time model. Input: the mode and the scan's path, eight read
-// sizes, the data.
+// the byte-at-a-time model, in writes of whole grains but the last. Input:
+// the mode, the scan's path and the grain, eight read sizes, the data.
 #include "engine/engine.h"
 #include "engine/scan.h"
 #include "model.h"
@@ -9,11 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 static const uint8_t *Source;
 static size_t SourceSize, SourceAt, ReadsDone;
 static uint8_t ReadSizes[8];
 static std::string Target;
+static std::vector<size_t> Writes;
 
 // A short read that is not the end is legal; only 0 bytes end the data.
 extern "C" BOOL __wrap_ReadFile(HANDLE, void *buffer, DWORD size, DWORD *got, void *)
@@ -30,6 +32,7 @@ extern "C" BOOL __wrap_ReadFile(HANDLE, void *buffer, DWORD size, DWORD *got, vo
 extern "C" BOOL __wrap_WriteFile(HANDLE, const void *buffer, DWORD size, DWORD *put, void *)
 {
     Target.append((const char *)buffer, size);
+    Writes.push_back(size);
     *put = size;
     return 1;
 }
@@ -41,13 +44,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     DWORD mode = data[0] & 1 ? data[0] : 0;
     static const ScanPath Fastest = FastestScanPath();
     ScanPathInUse = (ScanPath)((data[0] >> 1) % (Fastest + 1));
+    static const DWORD Grains[4] = {1, 7, 4096, 1};
+    const DWORD grain = Grains[(data[0] >> 3) & 3];
+    static unsigned char in[BlockSize + 1 + ScanSlack], out[OutRoom(BlockSize, 4096)];
     memcpy(ReadSizes, data + 1, 8);
     Source = data + 9;
     SourceSize = size - 9;
     SourceAt = ReadsDone = 0;
     Target.clear();
-    if (ConvertLineBreaks((HANDLE)1, (HANDLE)2, mode) != Converted)
+    Writes.clear();
+    if (ConvertInBlocks((HANDLE)1, (HANDLE)2, mode, {in, out, BlockSize, grain}) != Converted)
         abort();
+    for (size_t i = 0; i + 1 < Writes.size(); i++)
+        if (Writes[i] % grain != 0)
+            abort();
     if (Target != ModelConvert(std::string((const char *)Source, SourceSize), mode))
         abort();
     return 0;
