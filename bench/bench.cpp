@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 static void FloorCopy(const char *path)
 {
     static char temp[MAX_PATH];
-    static unsigned char block[BlockSize];
+    alignas(64) static unsigned char block[BlockSize]; // as the module's area
     static FILETIME times[3];
     if (!GetTempFileNameA(".", "cvt~", 0, temp))
         return;

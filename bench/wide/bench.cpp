@@ -22,20 +22,29 @@ static std::wstring Here(const std::string &name)
     return LongForm(fs::absolute(name).wstring());
 }
 
+enum : DWORD {
+    LargestBlock = 1048576,
+};
+
+// Aligned as the module's own areas are: a copy between an area and the
+// system's cache pages costs far more when their alignments differ, and an
+// area from the heap would give the floor that cost and not the module.
+alignas(64) static unsigned char FloorArea[LargestBlock];
+alignas(64) static unsigned char SizesIn[LargestBlock + 1 + ScanSlack];
+alignas(64) static unsigned char SizesOut[OutRoom(LargestBlock, WideGrain)];
+
 // The floor: the rewrite's pattern without the scan. A temporary beside the
 // file, reads of block bytes each followed by one write, the time stamps,
 // and the replacing move.
 static void FloorCopy(const std::wstring &path, DWORD block)
 {
-    static std::vector<unsigned char> area;
-    area.resize(block);
     std::wstring temp = path.substr(0, path.rfind(L'\\') + 1) + L"cvt~floor.tmp";
     HANDLE source = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     HANDLE target = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD got = 0, put = 0;
     do {
-        ReadFile(source, area.data(), block, &got, nullptr);
-        WriteFile(target, area.data(), got, &put, nullptr);
+        ReadFile(source, FloorArea, block, &got, nullptr);
+        WriteFile(target, FloorArea, got, &put, nullptr);
     } while (got != 0);
     FILETIME times[3];
     GetFileTime(source, &times[0], &times[1], &times[2]);
@@ -92,12 +101,9 @@ static void BlockSizes(int repetitions)
     const DWORD sizes[] = {2048, 16384, 65536, 262144, 524288, 1048576};
     printf("64 MiB file, by block size (module %u), medians of %d, MiB/s: copy floor | rewrite, both ways\n",
            (unsigned)WideBlockSize, repetitions);
-    static std::vector<unsigned char> in, out;
     for (DWORD block : sizes) {
         std::vector<double> floor, rewrite;
-        in.assign(block + 1 + ScanSlack, 0);
-        out.assign(OutRoom(block, WideGrain), 0);
-        const ConvertAreas areas = {in.data(), out.data(), block, WideGrain};
+        const ConvertAreas areas = {SizesIn, SizesOut, block, WideGrain};
         for (int i = 0; i < 2 * repetitions; i++) {
             floor.push_back(Settled("sizes.txt", Seconds([&] { FloorCopy(Here("sizes.txt"), block); })));
             rewrite.push_back(
@@ -113,13 +119,24 @@ static void BigFile(int repetitions)
 {
     const size_t size = (size_t)64 << 20;
     SaveFile("big.txt", Text(size, "\r\n", 1));
+    // Each kind of run has a file of its own, so that every run replaces a
+    // file its own kind wrote: how a file was written (2048 bytes at a time,
+    // say) changes what replacing it costs.
     SaveFile("floor.txt", Text(size, "\r\n", 1));
+    SaveFile("small.txt", Text(size, "\r\n", 1));
     std::vector<double> own, small, toLf, toCrLf;
     for (int i = 0; i < repetitions; i++) {
-        own.push_back(Settled("floor.txt", Seconds([] { FloorCopy(Here("floor.txt"), WideBlockSize); })));
-        toLf.push_back(Settled("big.txt", RunModule({"big.txt"}, 1)));
-        small.push_back(Settled("floor.txt", Seconds([] { FloorCopy(Here("floor.txt"), 2048); })));
-        toCrLf.push_back(Settled("big.txt", RunModule({"big.txt"}, 2)));
+        // The floors come before and after the module's runs in turn; the
+        // module converts to LF, then back to CR LF.
+        const std::function<void()> runs[4] = {
+            [&] { own.push_back(Settled("floor.txt", Seconds([] { FloorCopy(Here("floor.txt"), WideBlockSize); }))); },
+            [&] { toLf.push_back(Settled("big.txt", RunModule({"big.txt"}, 1))); },
+            [&] { small.push_back(Settled("small.txt", Seconds([] { FloorCopy(Here("small.txt"), 2048); }))); },
+            [&] { toCrLf.push_back(Settled("big.txt", RunModule({"big.txt"}, 2))); },
+        };
+        static const int orders[2][4] = {{0, 1, 2, 3}, {1, 0, 3, 2}};
+        for (int k : orders[i % 2])
+            runs[k]();
     }
     double mib = (double)size / (1 << 20), module = Median(toLf);
     printf("file of %.0f MiB, lines of 40 to 80 bytes, %d repetitions, medians:\n", mib, repetitions);
@@ -134,6 +151,7 @@ static void BigFile(int repetitions)
     SaveFile("dos2unix-input.txt", Text(size, "\r\n", 1));
     printf("module-to-lf-seconds %.6f\n", module);
     fs::remove("floor.txt");
+    fs::remove("small.txt");
     fs::remove("big.txt");
 }
 
