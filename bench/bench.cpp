@@ -133,7 +133,7 @@ static void Scan()
     const ScanPath fastest = FastestScanPath();
     for (int path = ScanWords; path <= fastest; path++) {
         ScanPathInUse = (ScanPath)path;
-        printf("  %-6s CR LF to LF %6.2f | %6.2f   LF to CR LF %6.2f | %6.2f   LF to LF %6.2f | %6.2f\n",
+        printf("  %-7s CR LF to LF %6.2f | %6.2f   LF to CR LF %6.2f | %6.2f   LF to LF %6.2f | %6.2f\n",
                Names[path], ScanRate(crlf, ModeToLf, false, 7), ScanRate(crlf, ModeToLf, true, 7),
                ScanRate(lf, ModeToCrLf, false, 7), ScanRate(lf, ModeToCrLf, true, 7),
                ScanRate(lf, ModeToLf, false, 7), ScanRate(lf, ModeToLf, true, 7));
