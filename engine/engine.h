@@ -40,9 +40,10 @@ struct FileIdentity {
 
 // Where the converter works: block bytes are read at a time into in, whose
 // room is block + 1 + ScanSlack; out has room for OutRoom(block, grain).
-// Every write but the last is a whole number of grains; the rest of the
-// output waits at the start of out for the next block. Writes that keep
-// to the pages of the target's cache are cheaper for the system to take.
+// Every write but the last is a whole number of grains (1 byte or more);
+// the rest of the output waits at the start of out for the next block.
+// Writes that keep to the pages of the target's cache are cheaper for the
+// system to take.
 struct ConvertAreas {
     unsigned char *in, *out;
     DWORD block, grain;
