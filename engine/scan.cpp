@@ -189,19 +189,6 @@ WITH_AVX512 static unsigned Count(uint64_t bits)
     return _mm_popcnt_u32((unsigned)bits) + _mm_popcnt_u32((unsigned)(bits >> 32));
 }
 
-WITH_AVX512 static void WideChunksToLf(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
-{
-    while (end - at > 64) {
-        __m512i bytes = _mm512_loadu_si512((const void *)at);
-        WideChunk chunk = ReadWideChunk(at, bytes);
-        if (!chunk.simple)
-            return;
-        _mm512_storeu_si512((void *)put, _mm512_maskz_compress_epi8(~chunk.cr, bytes));
-        at += 64;
-        put += 64 - Count(chunk.cr);
-    }
-}
-
 // 32 bytes with a CR put before each lone LF: every byte is widened to a
 // CR and itself, and the CRs kept are the ones before lone LFs.
 WITH_AVX512 static void PutCrsBefore(__m256i bytes, uint32_t lone, unsigned char *&put)
@@ -212,27 +199,24 @@ WITH_AVX512 static void PutCrsBefore(__m256i bytes, uint32_t lone, unsigned char
     put += 32 + _mm_popcnt_u32(lone);
 }
 
-WITH_AVX512 static void WideChunksToCrLf(const unsigned char *&at, const unsigned char *end, unsigned char *&put)
+WITH_AVX512 static void WideChunksAvx512(const unsigned char *&at, const unsigned char *end, unsigned char *&put,
+                                         DWORD mode)
 {
     while (end - at > 64) {
         __m512i bytes = _mm512_loadu_si512((const void *)at);
         WideChunk chunk = ReadWideChunk(at, bytes);
         if (!chunk.simple)
             return;
-        uint64_t lone = chunk.lf & ~(chunk.cr << 1);
-        PutCrsBefore(_mm256_loadu_si256((const __m256i *)at), (uint32_t)lone, put);
-        PutCrsBefore(_mm256_loadu_si256((const __m256i *)(at + 32)), (uint32_t)(lone >> 32), put);
+        if (mode == ModeToLf) {
+            _mm512_storeu_si512((void *)put, _mm512_maskz_compress_epi8(~chunk.cr, bytes));
+            put += 64 - Count(chunk.cr);
+        } else {
+            uint64_t lone = chunk.lf & ~(chunk.cr << 1);
+            PutCrsBefore(_mm256_loadu_si256((const __m256i *)at), (uint32_t)lone, put);
+            PutCrsBefore(_mm256_loadu_si256((const __m256i *)(at + 32)), (uint32_t)(lone >> 32), put);
+        }
         at += 64;
     }
-}
-
-WITH_AVX512 static void WideChunksAvx512(const unsigned char *&at, const unsigned char *end, unsigned char *&put,
-                                         DWORD mode)
-{
-    if (mode == ModeToLf)
-        WideChunksToLf(at, end, put);
-    else
-        WideChunksToCrLf(at, end, put);
 }
 #endif
 

@@ -25,6 +25,7 @@ static std::wstring Here(const std::string &name)
 enum : DWORD {
     LargestBlock = 1048576,
 };
+static_assert((DWORD)WideBlockSize <= (DWORD)LargestBlock, "the floor copies through FloorArea");
 
 // Aligned as the module's own areas are: a copy between an area and the
 // system's cache pages costs far more when their alignments differ, and an
