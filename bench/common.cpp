@@ -29,6 +29,17 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+std::string RatioQuartiles(const std::vector<double> &a, const std::vector<double> &b)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < a.size() && i < b.size(); i++)
+        ratios.push_back(a[i] / b[i]);
+    std::sort(ratios.begin(), ratios.end());
+    char text[32];
+    snprintf(text, sizeof text, "%.2f-%.2f", ratios[ratios.size() / 4], ratios[ratios.size() * 3 / 4]);
+    return text;
+}
+
 // Text of short lines, 40 to 80 bytes each, ending in the given break.
 std::string Text(size_t size, const char *lineBreak, unsigned seed)
 {

@@ -100,7 +100,8 @@ static void BlockSizes(int repetitions)
 {
     SaveFile("sizes.txt", Text(64 << 20, "\r\n", 7));
     const DWORD sizes[] = {2048, 16384, 65536, 262144, 524288, 1048576};
-    printf("64 MiB file, by block size (module %u), medians of %d, MiB/s: copy floor | rewrite, both ways\n",
+    printf("64 MiB file, by block size (module %u), medians of %d, MiB/s: copy floor | rewrite, both ways;\n"
+           "ratio of the medians, and the quartiles of the ratios repetition by repetition\n",
            (unsigned)WideBlockSize, repetitions);
     for (DWORD block : sizes) {
         std::vector<double> floor, rewrite;
@@ -110,8 +111,8 @@ static void BlockSizes(int repetitions)
             rewrite.push_back(
                 Settled("sizes.txt", Seconds([&] { RewriteWide(Here("sizes.txt"), nullptr, i % 2, areas); })));
         }
-        printf("  %7u bytes   %7.0f | %7.0f   ratio %.3f\n", (unsigned)block, 64 / Median(floor), 64 / Median(rewrite),
-               Median(rewrite) / Median(floor));
+        printf("  %7u bytes   %7.0f | %7.0f   ratio %.3f, by repetition %s\n", (unsigned)block, 64 / Median(floor),
+               64 / Median(rewrite), Median(rewrite) / Median(floor), RatioQuartiles(rewrite, floor).c_str());
     }
     fs::remove("sizes.txt");
 }
@@ -147,6 +148,8 @@ static void BigFile(int repetitions)
            module, mib / module, module / Median(own), Median(small) / module);
     printf("  module, LF -> CR LF            %7.3f s %7.0f MiB/s  %.3f x own floor  %.2f x faster than the 2048 floor\n",
            Median(toCrLf), mib / Median(toCrLf), Median(toCrLf) / Median(own), Median(small) / Median(toCrLf));
+    printf("  x own floor, repetition by repetition, quartiles: to LF %s, to CR LF %s\n",
+           RatioQuartiles(toLf, own).c_str(), RatioQuartiles(toCrLf, own).c_str());
     // dos2unix is a Linux program: scripts/bench times it on this same text
     // and sets it beside the figure below.
     SaveFile("dos2unix-input.txt", Text(size, "\r\n", 1));
@@ -192,8 +195,8 @@ static void Tree(int repetitions)
     printf("tree of %zu files of 1 to 8 KiB in 100 folders, %d repetitions, medians:\n", files.size(), repetitions);
     printf("  copy floor, %6u-byte blocks %8.0f files/s\n", (unsigned)WideBlockSize, n / Median(own));
     printf("  copy floor,   2048-byte blocks %8.0f files/s\n", n / Median(small));
-    printf("  module                         %8.0f files/s  %.3f x own floor\n", n / Median(module),
-           Median(module) / Median(own));
+    printf("  module                         %8.0f files/s  %.3f x own floor (by repetition, quartiles %s)\n",
+           n / Median(module), Median(module) / Median(own), RatioQuartiles(module, own).c_str());
     fs::remove_all("tree");
 }
 
