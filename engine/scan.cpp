@@ -19,7 +19,7 @@ static const unsigned char Lf = 0x0A;
 #if defined(__i386__) || defined(__x86_64__)
 #define WITH_SSE2 __attribute__((target("sse2")))
 #define WITH_AVX2 __attribute__((target("avx2,bmi")))
-#define WITH_AVX512 __attribute__((target("avx2,bmi,bmi2,popcnt,avx512f,avx512bw,avx512vbmi2")))
+#define WITH_AVX512 __attribute__((target("popcnt,avx512f,avx512bw,avx512vbmi2")))
 #include <immintrin.h>
 #define HAVE_X86_VECTORS 1
 #else
@@ -252,8 +252,9 @@ ScanPath FastestScanPath()
 {
 #if HAVE_X86_VECTORS
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi2") &&
-        __builtin_cpu_supports("bmi2"))
+    // Exactly the instruction sets each path is compiled for.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("popcnt"))
         return ScanAvx512;
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi"))
         return ScanAvx2;
