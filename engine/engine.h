@@ -41,17 +41,25 @@ struct FileIdentity {
 // Where the converter works: block bytes are read at a time into in, whose
 // room is block + 1 + ScanSlack; out has room for OutRoom(block, grain).
 // Every write but the last is a whole number of grains (1 byte or more);
-// the rest of the output waits at the start of out for the next block.
-// Writes that keep to the pages of the target's cache are cheaper for the
-// system to take.
+// the rest of the output waits at the start of out for the next write.
 struct ConvertAreas {
     unsigned char *in, *out;
     DWORD block, grain;
 };
 
+// The least input a block is scanned in while it fills a grain: two bytes
+// always move the scan on, as it holds back at most one.
+constexpr DWORD SmallestPiece(DWORD grain)
+{
+    return grain / 128 > 2 ? grain / 128 : 2;
+}
+
+// What waits (less than a grain) and the room the scan asks for one piece,
+// twice its input and the slack: a piece that fills the grain ends within
+// it, a smallest one past it. A grain of one byte takes a whole block.
 constexpr DWORD OutRoom(DWORD block, DWORD grain)
 {
-    return 2 * (block + 1) + ScanSlack + grain - 1;
+    return (grain == 1 ? 2 * (block + 1) : grain + 2 * SmallestPiece(grain)) + ScanSlack;
 }
 
 // The areas for blocks of Block bytes written in grains of Grain bytes,

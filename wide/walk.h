@@ -10,10 +10,9 @@
 
 enum : DWORD {
     // Where the conversion stops getting faster (quillbench measures it
-    // block size by block size); the areas stay near 1.5 MiB.
+    // block size by block size); written a block at a time, as a copy
+    // writes, the areas stay near 1 MiB.
     WideBlockSize = 524288,
-    // A page of the system's file cache.
-    WideGrain = 4096,
 };
 
 // An entry as the panel or a listing describes it, by its full path.
@@ -37,7 +36,7 @@ Entry EntryOf(const PluginPanelItem &item);
 
 // Converts the file at a full path through a temporary in its own folder.
 Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, DWORD mode,
-                    const ConvertAreas &areas = AreasFor<WideBlockSize, WideGrain>());
+                    const ConvertAreas &areas = AreasFor<WideBlockSize, WideBlockSize>());
 
 // Converts the file an entry names, or, with recursion on and a folder,
 // every file below it once, never leaving the folder through a link.

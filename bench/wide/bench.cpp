@@ -32,7 +32,7 @@ static_assert((DWORD)WideBlockSize <= (DWORD)LargestBlock, "the floor copies thr
 // area from the heap would give the floor that cost and not the module.
 alignas(64) static unsigned char FloorArea[LargestBlock];
 alignas(64) static unsigned char SizesIn[LargestBlock + 1 + ScanSlack];
-alignas(64) static unsigned char SizesOut[OutRoom(LargestBlock, WideGrain)];
+alignas(64) static unsigned char SizesOut[OutRoom(LargestBlock, LargestBlock)];
 
 // The floor: the rewrite's pattern without the scan. A temporary beside the
 // file, reads of block bytes each followed by one write, the time stamps,
@@ -105,7 +105,7 @@ static void BlockSizes(int repetitions)
            (unsigned)WideBlockSize, repetitions);
     for (DWORD block : sizes) {
         std::vector<double> floor, rewrite;
-        const ConvertAreas areas = {SizesIn, SizesOut, block, WideGrain};
+        const ConvertAreas areas = {SizesIn, SizesOut, block, block};
         for (int i = 0; i < 2 * repetitions; i++) {
             floor.push_back(Settled("sizes.txt", Seconds([&] { FloorCopy(Here("sizes.txt"), block); })));
             rewrite.push_back(
