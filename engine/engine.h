@@ -40,8 +40,9 @@ struct FileIdentity {
 
 // Where the converter works: block bytes are read at a time into in, whose
 // room is block + 1 + ScanSlack; out has room for OutRoom(block, grain).
-// Every write but the last is a whole number of grains (1 byte or more);
-// the rest of the output waits at the start of out for the next write.
+// With a grain of one byte a block's output is written at once; with a
+// larger one every write but the last is one grain. What is not yet
+// written waits at the start of out.
 struct ConvertAreas {
     unsigned char *in, *out;
     DWORD block, grain;
