@@ -223,7 +223,8 @@ int main(int argc, char **argv)
         RunModule({argv[2]}, 2, ListingForm::Direct);
         return 0;
     }
-    int repetitions = argc > 1 ? atoi(argv[1]) : 5;
+    // Medians and quartiles need one repetition at least.
+    int repetitions = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     Scan();
     BigFile((size_t)256 << 20, repetitions);
     Quillhost(repetitions);

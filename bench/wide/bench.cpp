@@ -10,6 +10,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -234,7 +235,8 @@ int main(int argc, char **argv)
         fclose(peak);
         return 0;
     }
-    int repetitions = argc > 1 ? atoi(argv[1]) : 5;
+    // Medians and quartiles need one repetition at least.
+    int repetitions = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     printf("the %d-bit module\n", (int)sizeof(void *) * 8);
     BlockSizes(repetitions);
     BigFile(repetitions);
