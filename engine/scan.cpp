@@ -26,18 +26,18 @@ static const unsigned char Lf = 0x0A;
 #define HAVE_X86_VECTORS 0
 #endif
 
-// Word at a time with plain integer instructions, for any processor. A zero
-// byte of word ^ pattern marks a hit; the lowest flagged byte is always a
-// true one (borrows only run upwards).
 // Where a scan stands in its input and its output. The chunk loops take it
 // and give it back by value: held behind a reference it could be any byte
-// the loop stores, and the loop would reload it from memory after every
-// store (a quarter of the AVX-512 scan's time went there).
+// the loop stores, so the loop would load it back from memory after every
+// store, which made the vector paths 5 to 30 % slower.
 struct Cursor {
     const unsigned char *at;
     unsigned char *put;
 };
 
+// Word at a time with plain integer instructions, for any processor. A zero
+// byte of word ^ pattern marks a hit; the lowest flagged byte is always a
+// true one (borrows only run upwards).
 typedef uintptr_t Word;
 static const Word Ones = (Word)-1 / 0xFF;
 static const Word Highs = Ones * 0x80;
