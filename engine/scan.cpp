@@ -173,8 +173,8 @@ WITH_AVX2 static Cursor SimpleChunksAvx2(Cursor c, const unsigned char *end, DWO
 // never waits for the next. In a simple chunk LF CR LF is two line breaks
 // whether read as LF CR and LF or as LF and CR LF, so each CR is one line
 // break with its LF, and each other LF one alone.
-// A chunk with at most two CRs to put in, as most of ordinary text, is
-// done as the AVX2 chunks are, by stores that overlap: on lines of 40 to 80
+// A chunk with at most two CRs to put in, as in most text, is done as
+// the AVX2 chunks are, by stores that overlap: on lines of 40 to 80
 // bytes that is a quarter faster than the two compresses. Only in 64-bit
 // code: with the breaks found half a chunk at a time, as 32-bit code must,
 // it measured slower than the compresses.
