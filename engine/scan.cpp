@@ -213,10 +213,10 @@ WITH_AVX512 static unsigned char *PutCrsBefore(__m256i bytes, uint32_t lone, uns
 // after the CRs put so far, with its CR before it. A missing LF is taken at
 // 64, past the chunk: those stores only touch output past the chunk's own.
 // Reads up to at[127] and writes up to put[129].
-WITH_AVX512 static unsigned char *PutTwoCrs(const unsigned char *at, __m512i bytes, uint64_t lone, unsigned char *put)
+WITH_AVX512 static unsigned char *PutTwoCrs(const unsigned char *at, uint64_t lone, unsigned char *put)
 {
     unsigned first = (unsigned)_tzcnt_u64(lone), second = (unsigned)_tzcnt_u64(lone & (lone - 1));
-    _mm512_storeu_si512((void *)put, bytes);
+    _mm512_storeu_si512((void *)put, _mm512_loadu_si512((const void *)at));
     put[first] = Cr;
     _mm512_storeu_si512((void *)(put + first + 1), _mm512_loadu_si512((const void *)(at + first)));
     put[second + 1] = Cr;
@@ -225,46 +225,40 @@ WITH_AVX512 static unsigned char *PutTwoCrs(const unsigned char *at, __m512i byt
 }
 #endif
 
-WITH_AVX512 static Cursor WideChunksToLf(Cursor c, const unsigned char *end)
+// A chunk's lone LFs given their CRs, whichever way is the faster.
+WITH_AVX512 static unsigned char *PutCrs(const unsigned char *at, uint64_t lone, unsigned char *put)
 {
-    while (end - c.at > 64) {
-        __m512i bytes = _mm512_loadu_si512((const void *)c.at);
-        WideChunk chunk = ReadWideChunk(c.at, bytes);
-        if (!chunk.simple)
-            break;
-        _mm512_storeu_si512((void *)c.put, _mm512_maskz_compress_epi8(~chunk.cr, bytes));
-        c.put += 64 - Count(chunk.cr);
-        c.at += 64;
-    }
-    return c;
-}
-
-WITH_AVX512 static Cursor WideChunksToCrLf(Cursor c, const unsigned char *end)
-{
-    while (end - c.at > 64) {
-        __m512i bytes = _mm512_loadu_si512((const void *)c.at);
-        WideChunk chunk = ReadWideChunk(c.at, bytes);
-        if (!chunk.simple)
-            break;
-        uint64_t lone = chunk.lf & ~(chunk.cr << 1);
 #if defined(__x86_64__)
-        if (Count(lone) <= 2) {
-            c.put = PutTwoCrs(c.at, bytes, lone, c.put);
-            c.at += 64;
-            continue;
-        }
+    if (Count(lone) <= 2)
+        return PutTwoCrs(at, lone, put);
 #endif
-        c.put = PutCrsBefore(_mm256_loadu_si256((const __m256i *)c.at), (uint32_t)lone, c.put);
-        c.put = PutCrsBefore(_mm256_loadu_si256((const __m256i *)(c.at + 32)), (uint32_t)(lone >> 32), c.put);
+    put = PutCrsBefore(_mm256_loadu_si256((const __m256i *)at), (uint32_t)lone, put);
+    return PutCrsBefore(_mm256_loadu_si256((const __m256i *)(at + 32)), (uint32_t)(lone >> 32), put);
+}
+
+// One loop for each direction, so that neither is laid out around the
+// other's.
+template <DWORD Mode> WITH_AVX512 static Cursor WideChunks(Cursor c, const unsigned char *end)
+{
+    while (end - c.at > 64) {
+        __m512i bytes = _mm512_loadu_si512((const void *)c.at);
+        WideChunk chunk = ReadWideChunk(c.at, bytes);
+        if (!chunk.simple)
+            break;
+        if (Mode == ModeToLf) {
+            _mm512_storeu_si512((void *)c.put, _mm512_maskz_compress_epi8(~chunk.cr, bytes));
+            c.put += 64 - Count(chunk.cr);
+        } else {
+            c.put = PutCrs(c.at, chunk.lf & ~(chunk.cr << 1), c.put);
+        }
         c.at += 64;
     }
     return c;
 }
 
-// Apart, so that neither direction's loop is laid out around the other's.
 WITH_AVX512 static Cursor WideChunksAvx512(Cursor c, const unsigned char *end, DWORD mode)
 {
-    return mode == ModeToLf ? WideChunksToLf(c, end) : WideChunksToCrLf(c, end);
+    return mode == ModeToLf ? WideChunks<ModeToLf>(c, end) : WideChunks<ModeToCrLf>(c, end);
 }
 #endif
 
