@@ -7,8 +7,12 @@
 
 double Seconds(const std::function<void()> &work);
 double Median(std::vector<double> values);
-// The quartiles of the ratios of runs made side by side (a[i] / b[i]), as
-// "1.02-1.15": how far one repetition's ratio strays from the next.
+// The median of the ratios of runs made side by side (a[i] / b[i]): unlike
+// the ratio of two medians, which may come from repetitions far apart, it
+// compares each run with the one made next to it.
+double RatioMedian(const std::vector<double> &a, const std::vector<double> &b);
+// Their quartiles, as "1.02-1.15": how far one repetition's ratio strays
+// from the next.
 std::string RatioQuartiles(const std::vector<double> &a, const std::vector<double> &b);
 
 // Text of short lines, 40 to 80 bytes each, ending in the given break.
