@@ -9,7 +9,7 @@ double Seconds(const std::function<void()> &work);
 double Median(std::vector<double> values);
 // The median of the ratios of runs made side by side (a[i] / b[i]): unlike
 // the ratio of two medians, which may come from repetitions far apart, it
-// compares each run with the one made next to it.
+// compares each run with the one made in the same repetition.
 double RatioMedian(const std::vector<double> &a, const std::vector<double> &b);
 // Their quartiles, as "1.02-1.15": how far one repetition's ratio strays
 // from the next.
