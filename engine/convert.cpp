@@ -8,8 +8,9 @@
 // a block at a time, at multiples of the block. A file cache may keep such
 // writes in large pages, as Linux does, and take them for less than writes
 // that straddle its pages (under Wine a copy written 500 KiB at a time
-// costs 9 % more than one written 512 KiB at a time). So that little waits from one
-// write to the next, a block is scanned in pieces that just fill the grain.
+// costs 9 % more than one written 512 KiB at a time). So that little
+// waits from one write to the next, a block is scanned in pieces that just
+// fill the grain.
 #include "engine.h"
 
 #include <cstring>
