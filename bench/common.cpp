@@ -29,25 +29,24 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// The ratios of runs made side by side, smallest first.
-static std::vector<double> SortedRatios(const std::vector<double> &a, const std::vector<double> &b)
+// The ratios of runs made side by side.
+static std::vector<double> Ratios(const std::vector<double> &a, const std::vector<double> &b)
 {
     std::vector<double> ratios;
     for (size_t i = 0; i < a.size() && i < b.size(); i++)
         ratios.push_back(a[i] / b[i]);
-    std::sort(ratios.begin(), ratios.end());
     return ratios;
 }
 
 double RatioMedian(const std::vector<double> &a, const std::vector<double> &b)
 {
-    std::vector<double> ratios = SortedRatios(a, b);
-    return ratios[ratios.size() / 2];
+    return Median(Ratios(a, b));
 }
 
 std::string RatioQuartiles(const std::vector<double> &a, const std::vector<double> &b)
 {
-    std::vector<double> ratios = SortedRatios(a, b);
+    std::vector<double> ratios = Ratios(a, b);
+    std::sort(ratios.begin(), ratios.end());
     char text[32];
     snprintf(text, sizeof text, "%.2f-%.2f", ratios[ratios.size() / 4], ratios[ratios.size() * 3 / 4]);
     return text;
