@@ -158,6 +158,15 @@ static WIN32_FIND_DATAW Describe(const std::wstring &path)
     return data;
 }
 
+void ReadWidePanel()
+{
+    bool really;
+    Wide.shown.clear();
+    for (const std::string &name : SelectedNames(really))
+        Wide.shown[name] = Wide.panel == PanelKind::Plugin ? WIN32_FIND_DATAW{} : Describe(Widen(InCurDir(name)));
+    Wide.panelRead = true;
+}
+
 static bool FillPanelInfo(PanelInfo *info)
 {
     if (!info || info->StructSize < sizeof(PanelInfo))
@@ -206,9 +215,11 @@ static intptr_t SelectedItem(intptr_t index, FarGetPluginPanelItem *get)
     std::vector<std::string> names = SelectedNames(really);
     if (Wide.panelType != PTYPE_FILEPANEL || index < 0 || (size_t)index >= names.size())
         return 0;
-    std::string path = InCurDir(names[(size_t)index]);
-    std::wstring name = Widen(Wide.panel == PanelKind::RealNames ? path : names[(size_t)index]);
-    WIN32_FIND_DATAW found = Wide.panel == PanelKind::Plugin ? WIN32_FIND_DATAW{} : Describe(Widen(path));
+    if (!Wide.panelRead)
+        ReadWidePanel();
+    const std::string &shownName = names[(size_t)index];
+    std::wstring name = Widen(Wide.panel == PanelKind::RealNames ? InCurDir(shownName) : shownName);
+    const WIN32_FIND_DATAW &found = Wide.shown[shownName];
     size_t needed = sizeof(PluginPanelItem) + (name.size() + 1 + wcslen(found.cAlternateFileName) + 1) * sizeof(wchar_t);
     if (!get || get->StructSize < sizeof *get || get->Size < sizeof(PluginPanelItem))
         return (intptr_t)needed;
@@ -241,6 +252,9 @@ static intptr_t WINAPI PanelControlW(HANDLE panel, FileControlCommand command, i
         return PanelDirectory(param1, (FarPanelDirectory *)param2);
     case FCTL_GETSELECTEDPANELITEM:
         return SelectedItem(param1, (FarGetPluginPanelItem *)param2);
+    case FCTL_UPDATEPANEL:
+        Wide.panelRead = false;
+        return 1;
     default:
         return 1;
     }

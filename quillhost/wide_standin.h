@@ -24,6 +24,10 @@ struct WideStandIn : Scenario {
     std::vector<unsigned long long> boxTimes;        // when each was drawn, in ms
     std::vector<DrawnItem> dialogAsShown;            // the items before the user touched them
     std::vector<uint64_t> dialogFlags;               // each item's flags as the module gave them
+
+    // What the panel shows of each selected name, as it last read them.
+    std::map<std::string, WIN32_FIND_DATAW> shown;
+    bool panelRead = false;
 };
 
 extern WideStandIn Wide;
@@ -31,6 +35,11 @@ extern WideStandIn Wide;
 // A fresh panel at dir, keeping the catalogue, the module's GUID and the
 // settings store.
 void ResetWide(const std::string &dir);
+
+// The panel reads what it shows of the selection. Like the real host's, it
+// answers the module from what it read, until FCTL_UPDATEPANEL; a panel
+// not yet read is read at the module's first question.
+void ReadWidePanel();
 
 // The startup record; fsf is the standard-function record it points to.
 // Like the real host's, both are the caller's temporaries.

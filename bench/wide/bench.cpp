@@ -82,14 +82,15 @@ static void LoadTheModule()
 }
 
 // One run as the host makes it: the names selected in the working
-// directory, the dialog answered with the mode (1 to LF, 2 to CR LF) and
-// the recursion box ticked.
+// directory and the panel read, the dialog answered with the mode (1 to
+// LF, 2 to CR LF) and the recursion box ticked.
 static double RunModule(const std::vector<std::string> &selection, int radio)
 {
     ResetWide(Narrow(fs::current_path().wstring()));
     Wide.selection = selection;
     Wide.pickRadio = radio;
     Wide.subdirs = 1;
+    ReadWidePanel(); // as shown before the user picks the entry
     const GUID item = {};
     OpenInfo open = {sizeof open, OPEN_PLUGINSMENU, &item, 0, nullptr};
     return Seconds([&] { Module.OpenW(&open); });

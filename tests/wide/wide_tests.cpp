@@ -144,6 +144,14 @@ void MakeReadOnlyAndLinked(const std::wstring &root)
     CreateHardLinkW(Long(root + L"\\h2.txt").c_str(), Long(root + L"\\h.txt").c_str(), nullptr);
 }
 
+// Another program rewrites a file the panel has read: the name now leads
+// to another file than the one the user chose.
+void RewriteOnceThePanelIsRead(const std::wstring &root)
+{
+    ReadWidePanel();
+    Put(root + L"\\f.txt", "f\r\nmore\r\n");
+}
+
 void PrintTo(const ConversionCase &c, std::ostream *out)
 {
     *out << c.name;
@@ -157,8 +165,6 @@ TEST_P(Conversions, ConvertWhatTheUserSelected)
     std::wstring root = Root();
     for (const auto &[name, bytes] : c.files)
         Put(root + L"\\" + name, bytes);
-    if (c.prepare)
-        c.prepare(root);
     std::wstring folder = c.panelFolder.empty() ? root : root + L"\\" + c.panelFolder;
     LoadModule(folder);
     for (const std::wstring &name : c.selected)
@@ -167,6 +173,8 @@ TEST_P(Conversions, ConvertWhatTheUserSelected)
     Wide.subdirs = c.subdirs;
     Wide.panel = c.panel;
     Wide.listingRepeats = c.listingRepeats;
+    if (c.prepare)
+        c.prepare(root);
     PickMenuEntry();
     for (const auto &[name, bytes] : c.after)
         EXPECT_EQ(Get(root + L"\\" + name), bytes) << Narrow(name);
@@ -202,6 +210,11 @@ INSTANTIATE_TEST_SUITE_P(
                        {{L"ro.txt", "r\r\n"}, {L"h.txt", "h\r\n"}, {L"ok.txt", "o\n"}},
                        {Title, "Not converted: 2", "h.txt: has other hard links", "ro.txt: read-only"},
                        MakeReadOnlyAndLinked, false},
+        ConversionCase{"AFileChangedSinceThePanelWasReadIsNamed",
+                       {{L"f.txt", "f\r\n"}, {L"g.txt", "g\r\n"}},
+                       {L"f.txt", L"g.txt"}, 1, 0, PanelKind::Folder, L"",
+                       {{L"f.txt", "f\r\nmore\r\n"}, {L"g.txt", "g\n"}},
+                       {Title, "Not converted: 1", "f.txt: not the file listed"}, RewriteOnceThePanelIsRead, false},
         ConversionCase{"AFileListedTwiceIsConvertedOnce",
                        {{L"d\\f.txt", "a\rb\r"}, {L"d\\e\\g.txt", "g\n"}},
                        {L"d"}, 2, 1, PanelKind::Folder, L"",
