@@ -164,7 +164,6 @@ void ReadWidePanel()
     Wide.shown.clear();
     for (const std::string &name : SelectedNames(really))
         Wide.shown[name] = Wide.panel == PanelKind::Plugin ? WIN32_FIND_DATAW{} : Describe(Widen(InCurDir(name)));
-    Wide.panelRead = true;
 }
 
 static bool FillPanelInfo(PanelInfo *info)
@@ -215,7 +214,7 @@ static intptr_t SelectedItem(intptr_t index, FarGetPluginPanelItem *get)
     std::vector<std::string> names = SelectedNames(really);
     if (Wide.panelType != PTYPE_FILEPANEL || index < 0 || (size_t)index >= names.size())
         return 0;
-    if (!Wide.panelRead)
+    if (Wide.shown.empty())
         ReadWidePanel();
     const std::string &shownName = names[(size_t)index];
     std::wstring name = Widen(Wide.panel == PanelKind::RealNames ? InCurDir(shownName) : shownName);
@@ -253,7 +252,7 @@ static intptr_t WINAPI PanelControlW(HANDLE panel, FileControlCommand command, i
     case FCTL_GETSELECTEDPANELITEM:
         return SelectedItem(param1, (FarGetPluginPanelItem *)param2);
     case FCTL_UPDATEPANEL:
-        Wide.panelRead = false;
+        Wide.shown.clear();
         return 1;
     default:
         return 1;

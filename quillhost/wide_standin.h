@@ -25,9 +25,9 @@ struct WideStandIn : Scenario {
     std::vector<DrawnItem> dialogAsShown;            // the items before the user touched them
     std::vector<uint64_t> dialogFlags;               // each item's flags as the module gave them
 
-    // What the panel shows of each selected name, as it last read them.
+    // What the panel shows of each selected name, as it last read them;
+    // empty until it reads them.
     std::map<std::string, WIN32_FIND_DATAW> shown;
-    bool panelRead = false;
 };
 
 extern WideStandIn Wide;
