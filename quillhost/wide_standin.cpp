@@ -214,11 +214,11 @@ static intptr_t SelectedItem(intptr_t index, FarGetPluginPanelItem *get)
     std::vector<std::string> names = SelectedNames(really);
     if (Wide.panelType != PTYPE_FILEPANEL || index < 0 || (size_t)index >= names.size())
         return 0;
-    if (Wide.shown.empty())
-        ReadWidePanel();
     const std::string &shownName = names[(size_t)index];
+    if (!Wide.shown.count(shownName))
+        ReadWidePanel();
     std::wstring name = Widen(Wide.panel == PanelKind::RealNames ? InCurDir(shownName) : shownName);
-    const WIN32_FIND_DATAW &found = Wide.shown[shownName];
+    const WIN32_FIND_DATAW &found = Wide.shown.at(shownName);
     size_t needed = sizeof(PluginPanelItem) + (name.size() + 1 + wcslen(found.cAlternateFileName) + 1) * sizeof(wchar_t);
     if (!get || get->StructSize < sizeof *get || get->Size < sizeof(PluginPanelItem))
         return (intptr_t)needed;

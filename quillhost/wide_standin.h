@@ -25,8 +25,7 @@ struct WideStandIn : Scenario {
     std::vector<DrawnItem> dialogAsShown;            // the items before the user touched them
     std::vector<uint64_t> dialogFlags;               // each item's flags as the module gave them
 
-    // What the panel shows of each selected name, as it last read them;
-    // empty until it reads them.
+    // What the panel shows of each selected name, as it last read them.
     std::map<std::string, WIN32_FIND_DATAW> shown;
 };
 
@@ -37,8 +36,9 @@ extern WideStandIn Wide;
 void ResetWide(const std::string &dir);
 
 // The panel reads what it shows of the selection. Like the real host's, it
-// answers the module from what it read, until FCTL_UPDATEPANEL; a panel
-// not yet read is read at the module's first question.
+// answers the module from what it read, until FCTL_UPDATEPANEL; a name it
+// has not read (a panel not yet read, a selection changed since) makes it
+// read the panel at the module's question.
 void ReadWidePanel();
 
 // The startup record; fsf is the standard-function record it points to.
