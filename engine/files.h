@@ -59,6 +59,5 @@ inline bool RemoveAt(const wchar_t *path)
 
 // Makes a new, empty temporary in folder, puts its path into name and
 // returns it open for writing (INVALID_HANDLE_VALUE when it cannot); each
-// module names its temporaries its own way.
-HANDLE CreateTemporary(const char *folder, char *name);
-HANDLE CreateTemporary(const wchar_t *folder, wchar_t *name);
+// module names its temporaries its own way and hands its maker in.
+template <class Char> using TemporaryMaker = HANDLE (*)(const Char *folder, Char *name);

@@ -98,10 +98,11 @@ Outcome ConvertIntoTemporary(const Char *tempName, HANDLE temp, HANDLE source, c
     return outcome;
 }
 
-// One attempt, with the temporary made in folder; tempName receives its path.
+// One attempt, with the temporary made in folder by makeTemporary;
+// tempName receives its path.
 template <class Char>
 Outcome RewriteThrough(const Char *folder, const Char *path, Char *tempName, const RewriteJob &job,
-                       bool &otherVolume)
+                       TemporaryMaker<Char> makeTemporary, bool &otherVolume)
 {
     otherVolume = false;
     BY_HANDLE_FILE_INFORMATION info;
@@ -109,7 +110,7 @@ Outcome RewriteThrough(const Char *folder, const Char *path, Char *tempName, con
     HANDLE source = OpenSource(path, job, info, outcome);
     if (source == INVALID_HANDLE_VALUE)
         return outcome;
-    HANDLE temp = CreateTemporary(folder, tempName);
+    HANDLE temp = makeTemporary(folder, tempName);
     if (temp == INVALID_HANDLE_VALUE) {
         CloseHandle(source);
         return Unwritable;

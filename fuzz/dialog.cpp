@@ -1,7 +1,7 @@
 // Dialog items expanded from message texts of any length: the 512-byte
 // field is never overrun and holds the text, cut at 511 characters.
-#include "host/command.h"
-#include "host/services.h"
+#include "far1/command.h"
+#include "far1/services.h"
 
 #include <cstdlib>
 #include <cstring>

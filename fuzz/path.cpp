@@ -1,6 +1,6 @@
 // JoinPath and LastComponent on arbitrary names, up to and past the buffer
 // sizes, against a plain string model. Input: dir, a NUL, name.
-#include "walk/walk.h"
+#include "far1/walk.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The settings read back from stored values of any type and size: a value
 // of exactly 4 bytes is the number, anything else the default, and the
 // mode always names one of the dialog's two radio buttons.
-#include "settings/settings.h"
+#include "far1/settings.h"
 
 #include <cstdlib>
 #include <cstring>

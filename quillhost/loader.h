@@ -1,7 +1,7 @@
 // Loading the module and finding its three exports, as the host does.
 #pragma once
 
-#include "host/plugin.h"
+#include "far1/plugin.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // dialog as a user would, and records every call the module makes.
 #pragma once
 
-#include "host/plugin.h"
+#include "far1/plugin.h"
 #include "scenario.h"
 
 #include <map>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "scenario.h"
-#include "wide/plugin3.h"
+#include "far3/plugin.h"
 
 #include <map>
 #include <string>

@@ -6,11 +6,11 @@
 // byte-identical with its time stamps, no temporary is left, the run
 // reports why, and the walk goes on with the next entry.
 #include "engine/engine.h"
-#include "host/services.h"
+#include "far1/services.h"
 #include "quillhost/standin.h"
-#include "settings/settings.h"
+#include "far1/settings.h"
 #include "support.h"
-#include "walk/walk.h"
+#include "far1/walk.h"
 
 #include <gtest/gtest.h>
 
@@ -222,7 +222,7 @@ TEST_P(WalkUnderFault, LeavesTheVictimAsItWasAndGoesOn)
 
     Settings.ConvertMode = ModeToLf;
     Settings.ProcessSubDir = 1;
-    ClearReport();
+    Unconverted.count = 0;
     std::string hostDir = HostPath(dir), parent = HostPath(std::filesystem::current_path().string());
     f.arm();
     ProcessEntry(parent.c_str(), PanelItem("files", hostDir).FindData);
@@ -234,10 +234,10 @@ TEST_P(WalkUnderFault, LeavesTheVictimAsItWasAndGoesOn)
     Disarm();
 
     EXPECT_TRUE(countersRanOut) << "the fault was never met";
-    int victimReported = f.victim == LeftAlone || f.victim == Converted ? 0 : 1;
-    ASSERT_EQ(Unconverted.count, victimReported + (f.othersConvert ? 0 : 1));
+    size_t victimReported = f.victim == LeftAlone || f.victim == Converted ? 0 : 1;
+    ASSERT_EQ(Unconverted.count, victimReported + (f.othersConvert ? 0u : 1u));
     if (victimReported) {
-        EXPECT_EQ(std::string(Unconverted.first[0].path), HostPath(victim));
+        EXPECT_EQ(std::string(Unconverted.first[0].path.text), HostPath(victim));
         EXPECT_EQ(Unconverted.first[0].why, f.victim);
     }
     Snapshot after = Take(victim);

@@ -1,6 +1,6 @@
 // The module end to end: loaded from its installable folder and driven by
 // the stand-in host as the real host drives it.
-#include "host/messages.h"
+#include "run/messages.h"
 #include "module_fixture.h"
 
 #include <gtest/gtest.h>

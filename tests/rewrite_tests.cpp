@@ -1,7 +1,7 @@
 // The in-place rewrite: content, time stamps, and files it must not touch.
 #include "engine/engine.h"
-#include "settings/settings.h"
-#include "walk/walk.h"
+#include "far1/settings.h"
+#include "far1/walk.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The two remembered choices in the registry (natively, its stand-in).
-#include "settings/settings.h"
+#include "far1/settings.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // converted soundly in place, names that reach the module changed, and
 // failures, each named in the one warning at the end of the run; and what
 // a converted file keeps of itself.
-#include "host/messages.h"
+#include "run/messages.h"
 #include "module_fixture.h"
 
 #include <filesystem>

@@ -1,10 +1,10 @@
 // Paths and the walk over a selected entry, under both forms of the host's
 // directory listing.
-#include "host/services.h"
+#include "far1/services.h"
 #include "quillhost/standin.h"
-#include "settings/settings.h"
+#include "far1/settings.h"
 #include "support.h"
-#include "walk/walk.h"
+#include "far1/walk.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // write fails part-way through the temporary: the source must come through
 // byte-identical, with no temporary left behind.
 #include "engine/engine.h"
-#include "settings/settings.h"
-#include "walk/walk.h"
+#include "far1/settings.h"
+#include "far1/walk.h"
 #include "support.h"
 
 #include <cstdio>

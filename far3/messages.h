@@ -1,0 +1,12 @@
+// Numbers of the texts of the wide module's own, after those both modules'
+// catalogues share (lang/far3/*.lng lists them in this order).
+#pragma once
+
+#include "../run/messages.h"
+
+enum WideMessages {
+    // Progress on long runs, and Esc.
+    MsgFilesDone = MsgSharedCount,
+    MsgStopQuestion,
+    MsgStopDetail,
+};

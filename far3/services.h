@@ -1,0 +1,16 @@
+// The module's hold on today's host: the kept startup record, the module's
+// GUIDs, and its catalogue's texts.
+#pragma once
+
+#include "plugin.h"
+
+extern PluginStartupInfo Far;
+
+extern const GUID PluginGuid, MenuGuid, DialogGuid;
+
+// Message n of the catalogue for the host's current language.
+const wchar_t *Msg(int n);
+
+// A box of lines (the first is the title) with no buttons: drawn at once,
+// it stays until the screen is drawn over.
+void ShowBox(const wchar_t *const *lines, size_t count);

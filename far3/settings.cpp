@@ -1,0 +1,49 @@
+#include "settings.h"
+#include "services.h"
+
+// The store is open from here to its close, and writes take effect only
+// when it closes.
+static HANDLE OpenStore()
+{
+    FarSettingsCreate create = {sizeof create, PluginGuid, INVALID_HANDLE_VALUE};
+    if (!Far.SettingsControl(nullptr, SCTL_CREATE, PSL_ROAMING, &create))
+        return INVALID_HANDLE_VALUE;
+    return create.Handle;
+}
+
+static void CloseStore(HANDLE store)
+{
+    Far.SettingsControl(store, SCTL_FREE, 0, nullptr);
+}
+
+static uint64_t ReadNumber(HANDLE store, const wchar_t *name, uint64_t fallback)
+{
+    FarSettingsItem item = {sizeof item, 0, name, FST_QWORD, {fallback}};
+    return Far.SettingsControl(store, SCTL_GET, 0, &item) ? item.Value.Number : fallback;
+}
+
+static void WriteNumber(HANDLE store, const wchar_t *name, uint64_t value)
+{
+    FarSettingsItem item = {sizeof item, 0, name, FST_QWORD, {value}};
+    Far.SettingsControl(store, SCTL_SET, 0, &item);
+}
+
+void LoadSettings()
+{
+    Settings = SettingsRecord();
+    HANDLE store = OpenStore();
+    if (store == INVALID_HANDLE_VALUE)
+        return;
+    Settings = NormalSettings(ReadNumber(store, L"ConvertMode", 0), ReadNumber(store, L"ProcessSubDir", 0));
+    CloseStore(store);
+}
+
+void SaveSettings()
+{
+    HANDLE store = OpenStore();
+    if (store == INVALID_HANDLE_VALUE)
+        return;
+    WriteNumber(store, L"ConvertMode", Settings.ConvertMode);
+    WriteNumber(store, L"ProcessSubDir", Settings.ProcessSubDir);
+    CloseStore(store);
+}

@@ -1,0 +1,89 @@
+// The walk. The host's listing of a folder is its whole subtree by full
+// paths, links followed: a link can lead out of the folder and can bring
+// files in twice. Only entries below the folder and not below a link are
+// taken, and each at most once.
+#include "walk.h"
+#include "progress.h"
+#include "services.h"
+#include "settings.h"
+#include "../engine/rewrite.h"
+#include "../run/listing.h"
+
+#include <unordered_set>
+#include <vector>
+
+RunRecord Run;
+RunReport<std::wstring> Unconverted;
+
+void StartRun()
+{
+    Run = RunRecord();
+    Unconverted.count = 0;
+}
+
+Entry EntryOf(const PluginPanelItem &item)
+{
+    FileIdentity identity = {DWORD(item.FileSize >> 32), DWORD(item.FileSize), item.CreationTime,
+                             item.LastWriteTime};
+    return {item.FileName ? item.FileName : L"", DWORD(item.FileAttributes), identity};
+}
+
+static void ConvertOne(const Entry &entry)
+{
+    if (!Proceed(entry.path))
+        return;
+    Report(Unconverted, entry.path.c_str(), RewriteWide(entry.path, &entry.identity, Settings.ConvertMode));
+    Run.done++;
+}
+
+// Every file of the listing that lies below the folder, not below a folder
+// link (a link met inside is reported, not followed), and not met before.
+static void ConvertListing(const std::wstring &folder, const PluginPanelItem *items, size_t count)
+{
+    std::vector<const wchar_t *> linkNames(count);
+    std::vector<size_t> linkLengths(count);
+    LinkFence<wchar_t> fence(linkNames.data(), linkLengths.data(), count);
+    std::unordered_set<std::wstring> seen;
+    auto entryAt = [items](size_t i) {
+        const wchar_t *name = items[i].FileName ? items[i].FileName : L"";
+        return ListedName<wchar_t>{name, TextLength(name), DWORD(items[i].FileAttributes)};
+    };
+    PassOverSubtree(fence, count, entryAt, [&](size_t i, Listed what) {
+        Entry entry = EntryOf(items[i]);
+        if (!InsideFolder(entry.path.c_str(), folder.c_str()))
+            return true;
+        if (what == Listed::Link)
+            Report(Unconverted, entry.path.c_str(), ALink);
+        else if (seen.insert(entry.path).second)
+            ConvertOne(entry);
+        return !Run.stopped;
+    });
+}
+
+static Outcome WalkFolder(const Entry &entry)
+{
+    std::wstring full = LongForm(entry.path);
+    Outcome outcome = CheckFolder(full.c_str(), entry.identity.creation);
+    // A selected link to a folder may be shown with its own times rather
+    // than those of the folder it leads to.
+    if (outcome == NameUnusable && (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        outcome = CheckFolder(full.c_str(), entry.identity.creation, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (outcome != Converted)
+        return outcome;
+    PluginPanelItem *items = nullptr;
+    size_t count = 0;
+    if (!Far.GetDirList(entry.path.c_str(), &items, &count))
+        return NotListed;
+    ConvertListing(entry.path, items, count);
+    Far.FreeDirList(items, count);
+    return Converted;
+}
+
+// A folder without recursion is left alone.
+void ProcessSelected(const Entry &entry)
+{
+    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        ConvertOne(entry);
+    else if (Settings.ProcessSubDir)
+        Report(Unconverted, entry.path.c_str(), WalkFolder(entry));
+}

@@ -1,0 +1,344 @@
+// The wide module driven through the stand-in for today's host, in the
+// width of the build: records and flags across the interface, Unicode and
+// long names, links in a walked tree, remembered choices, and Esc.
+#include "keyboard_script.h"
+#include "quillhost/wide_standin.h"
+#include "tests/support.h"
+#include "far3/exports.h"
+#include "far3/services.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+const char *const Title = "Line breaks";
+const char *const Working = "Converting the selected files...";
+
+std::wstring Long(const std::wstring &path)
+{
+    return L"\\\\?\\" + path;
+}
+
+void MakeFolders(const std::wstring &path)
+{
+    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(Long(path.substr(0, at)).c_str(), nullptr);
+}
+
+void Put(const std::wstring &path, const std::string &bytes)
+{
+    MakeFolders(path);
+    HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD put = 0;
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << Narrow(path);
+    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
+    CloseHandle(file);
+}
+
+std::string Get(const std::wstring &path)
+{
+    HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string bytes(1 << 16, '\0');
+    DWORD got = 0;
+    ReadFile(file, bytes.data(), (DWORD)bytes.size(), &got, nullptr);
+    CloseHandle(file);
+    return file == INVALID_HANDLE_VALUE ? "(missing)" : bytes.substr(0, got);
+}
+
+// The test's own folder, as the host names it.
+std::wstring Root()
+{
+    std::wstring dir = Widen(Scratch());
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW(dir.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+// The host has loaded the module: its GUID known, its catalogue read.
+void LoadModule(const std::wstring &panelDir, const char *language = "English")
+{
+    ResetWide(Narrow(panelDir));
+    ASSERT_TRUE(LoadWideCatalogue(QUILLMERE_DIST_DIR, language));
+    GlobalInfo global = {};
+    global.StructSize = sizeof global;
+    GetGlobalInfoW(&global);
+    Wide.plugin = global.Guid;
+}
+
+// The user picks the menu entry; the host's records are temporaries.
+void PickMenuEntry()
+{
+    {
+        FarStandardFunctions fsf;
+        PluginStartupInfo info = WideStartupInfo(L"Z:\\Plugins\\Quillmere\\Quillmere.dll", fsf);
+        SetStartupInfoW(&info);
+        memset(&info, 0xCC, sizeof info);
+        memset(&fsf, 0xCC, sizeof fsf);
+    }
+    OpenInfo open = {sizeof open, OPEN_PLUGINSMENU, &MenuGuid, 0, nullptr};
+    EXPECT_EQ(OpenW(&open), nullptr);
+    EXPECT_EQ(Wide.listingsHeld, 0);
+    EXPECT_EQ(Wide.settingsOpen, 0);
+}
+
+} // namespace
+
+TEST(WideInterface, RecordsAndFlagsReachTheHostWhole)
+{
+    LoadModule(Root());
+    GlobalInfo global = {};
+    global.StructSize = sizeof global;
+    GetGlobalInfoW(&global);
+    EXPECT_EQ(global.StructSize, sizeof global);
+    EXPECT_TRUE(HostMeets(global.MinFarVersion));
+    EXPECT_EQ(std::wstring(global.Title), L"Quillmere");
+    EXPECT_NE(memcmp(&global.Guid, &MenuGuid, sizeof(GUID)), 0);
+
+    PluginInfo plugin = {};
+    plugin.StructSize = sizeof plugin;
+    PickMenuEntry(); // the startup record first, as the host does
+    GetPluginInfoW(&plugin);
+    EXPECT_EQ(plugin.Flags, 0u);
+    ASSERT_EQ(plugin.PluginMenu.Count, 1u);
+    EXPECT_EQ(memcmp(plugin.PluginMenu.Guids, &MenuGuid, sizeof(GUID)), 0);
+    EXPECT_EQ(Narrow(plugin.PluginMenu.Strings[0]), Title);
+    EXPECT_EQ(plugin.DiskMenu.Count + plugin.PluginConfig.Count, 0u);
+
+    // Flags above bit 31 and the items' pointer-sized fields, as the host
+    // read them from the module's array.
+    ASSERT_EQ(Wide.dialogFlags.size(), 10u);
+    EXPECT_EQ(Wide.dialogFlags[8], DIF_CENTERGROUP | DIF_DEFAULTBUTTON);
+    EXPECT_EQ(Wide.dialogFlags[1], DIF_GROUP | DIF_FOCUS);
+    EXPECT_EQ(Wide.dialogAsShown[0].x2, 42);
+    EXPECT_EQ(Wide.dialogAsShown[4].text, "Process &subdirectories");
+    EXPECT_EQ(Wide.dialogAsShown[1].selected, 1);
+
+    // The Russian catalogue lines up with the English one.
+    std::vector<std::string> english = Wide.messages;
+    LoadModule(Root(), "Russian");
+    EXPECT_EQ(Wide.messages.size(), english.size());
+    EXPECT_NE(Wide.messages[0], english[0]);
+}
+
+struct ConversionCase {
+    const char *name;
+    std::map<std::wstring, std::string> files; // relative path: bytes before
+    std::vector<std::wstring> selected;        // names in the panel's folder
+    int radio;                                 // 1 to Unix, 2 to Windows
+    int subdirs;
+    PanelKind panel;
+    std::wstring panelFolder; // below the root
+    std::map<std::wstring, std::string> after;
+    std::vector<std::string> warning;
+    void (*prepare)(const std::wstring &root);
+    bool listingRepeats;
+};
+
+const std::wstring LongA(120, L'a'), LongB(120, L'b'), LongName = std::wstring(70, L'n') + L".txt";
+
+void MakeReadOnlyAndLinked(const std::wstring &root)
+{
+    SetFileAttributesW(Long(root + L"\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    CreateHardLinkW(Long(root + L"\\h2.txt").c_str(), Long(root + L"\\h.txt").c_str(), nullptr);
+}
+
+// Another program rewrites a file the panel has read: the name now leads
+// to another file than the one the user chose.
+void RewriteOnceThePanelIsRead(const std::wstring &root)
+{
+    ReadWidePanel();
+    Put(root + L"\\f.txt", "f\r\nmore\r\n");
+}
+
+void PrintTo(const ConversionCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class Conversions : public ::testing::TestWithParam<ConversionCase> {};
+
+TEST_P(Conversions, ConvertWhatTheUserSelected)
+{
+    const ConversionCase &c = GetParam();
+    std::wstring root = Root();
+    for (const auto &[name, bytes] : c.files)
+        Put(root + L"\\" + name, bytes);
+    std::wstring folder = c.panelFolder.empty() ? root : root + L"\\" + c.panelFolder;
+    LoadModule(folder);
+    for (const std::wstring &name : c.selected)
+        Wide.selection.push_back(Narrow(name));
+    Wide.pickRadio = c.radio;
+    Wide.subdirs = c.subdirs;
+    Wide.panel = c.panel;
+    Wide.listingRepeats = c.listingRepeats;
+    if (c.prepare)
+        c.prepare(root);
+    PickMenuEntry();
+    for (const auto &[name, bytes] : c.after)
+        EXPECT_EQ(Get(root + L"\\" + name), bytes) << Narrow(name);
+    EXPECT_EQ(Wide.warning, c.warning);
+    // A short run shows the static working box, once.
+    EXPECT_EQ(Wide.boxes, std::vector<std::vector<std::string>>({{Title, Working}}));
+}
+
+const std::wstring Deep = LongA + L"\\" + LongB;
+
+INSTANTIATE_TEST_SUITE_P(
+    Far3, Conversions,
+    ::testing::Values(
+        ConversionCase{"UnicodeNames",
+                       {{L"Привет.txt", "a\r\nb\r\n"}, {L"中文\\名前.txt", "x\r\n"}, {L"left.txt", "l\r\n"}},
+                       {L"Привет.txt", L"中文"}, 1, 1, PanelKind::Folder, L"",
+                       {{L"Привет.txt", "a\nb\n"}, {L"中文\\名前.txt", "x\n"}, {L"left.txt", "l\r\n"}}, {}, nullptr, false},
+        ConversionCase{"PathsOver300CharactersInAWalk",
+                       {{Deep + L"\\" + LongName, "a\n"}},
+                       {LongA}, 2, 1, PanelKind::Folder, L"",
+                       {{Deep + L"\\" + LongName, "a\r\n"}}, {}, nullptr, false},
+        ConversionCase{"APanelFolderOver260Characters",
+                       {{Deep + L"\\" + LongName, "a\r"}},
+                       {LongName}, 1, 0, PanelKind::Folder, Deep,
+                       {{Deep + L"\\" + LongName, "a\n"}}, {}, nullptr, false},
+        ConversionCase{"FoundFilesByTheirFullPaths",
+                       {{L"d\\f.txt", "f\r\n"}},
+                       {L"d\\f.txt"}, 1, 0, PanelKind::RealNames, L"",
+                       {{L"d\\f.txt", "f\n"}}, {}, nullptr, false},
+        ConversionCase{"ReadOnlyAndHardLinkedFilesAreNamed",
+                       {{L"ro.txt", "r\r\n"}, {L"h.txt", "h\r\n"}, {L"ok.txt", "o\r\n"}},
+                       {L"h.txt", L"ok.txt", L"ro.txt"}, 1, 0, PanelKind::Folder, L"",
+                       {{L"ro.txt", "r\r\n"}, {L"h.txt", "h\r\n"}, {L"ok.txt", "o\n"}},
+                       {Title, "Not converted: 2", "h.txt: has other hard links", "ro.txt: read-only"},
+                       MakeReadOnlyAndLinked, false},
+        ConversionCase{"AFileChangedSinceThePanelWasReadIsNamed",
+                       {{L"f.txt", "f\r\n"}, {L"g.txt", "g\r\n"}},
+                       {L"f.txt", L"g.txt"}, 1, 0, PanelKind::Folder, L"",
+                       {{L"f.txt", "f\r\nmore\r\n"}, {L"g.txt", "g\n"}},
+                       {Title, "Not converted: 1", "f.txt: not the file listed"}, RewriteOnceThePanelIsRead, false},
+        ConversionCase{"AFileListedTwiceIsConvertedOnce",
+                       {{L"d\\f.txt", "a\rb\r"}, {L"d\\e\\g.txt", "g\n"}},
+                       {L"d"}, 2, 1, PanelKind::Folder, L"",
+                       {{L"d\\f.txt", "a\r\nb\r\n"}, {L"d\\e\\g.txt", "g\r\n"}}, {}, nullptr, true},
+        ConversionCase{"AFolderWithoutRecursionIsLeftAlone",
+                       {{L"d\\f.txt", "f\r\n"}},
+                       {L"d"}, 1, 0, PanelKind::Folder, L"",
+                       {{L"d\\f.txt", "f\r\n"}}, {}, nullptr, false},
+        ConversionCase{"APluginsPanelHasNoFilesOnDisk",
+                       {{L"f.txt", "f\r\n"}},
+                       {L"f.txt"}, 1, 0, PanelKind::Plugin, L"",
+                       {{L"f.txt", "f\r\n"}},
+                       {Title, "Nothing was converted: the active panel shows no files on disk."}, nullptr, false}),
+    [](const ::testing::TestParamInfo<ConversionCase> &info) { return std::string(info.param.name); });
+
+// The tree comes from make-links.sh: tree/out leads outside it, tree/twin
+// to tree/inner. Under Wine, links to folders are seen as links; links to
+// files are not (Wine follows them), so those are left to a real Windows.
+TEST(WideWalk, NeverLeavesTheTreeThroughALink)
+{
+    const char *made = getenv("QUILLMERE_LINKS");
+    ASSERT_TRUE(made) << "run through ctest, which makes the linked tree";
+    std::wstring root = Widen(made);
+    LoadModule(root);
+    Wide.selection = {"tree"};
+    Wide.pickRadio = 1;
+    Wide.subdirs = 1;
+    PickMenuEntry();
+    EXPECT_EQ(Get(root + L"\\tree\\a.txt"), "a\n");
+    EXPECT_EQ(Get(root + L"\\tree\\inner\\b.txt"), "b\n");
+    EXPECT_EQ(Get(root + L"\\outside\\c.txt"), "c\r\n");
+    EXPECT_EQ(Wide.warning, std::vector<std::string>({Title, "Not converted: 2", "tree\\out: a link",
+                                                      "tree\\twin: a link"}));
+}
+
+TEST(WideSettings, ChoicesAreRememberedUnlessForThisRunOnly)
+{
+    std::wstring root = Root();
+    Put(root + L"\\f.txt", "f\n");
+    auto run = [&](int radio, int subdirs, bool thisRunOnly, DialogClose close) {
+        LoadModule(root);
+        Wide.selection = {"f.txt"};
+        Wide.pickRadio = radio;
+        Wide.subdirs = subdirs;
+        Wide.thisRunOnly = thisRunOnly;
+        Wide.close = close;
+        PickMenuEntry();
+    };
+    auto stored = [&] { return Wide.settings.begin()->second; };
+    run(2, 1, false, DialogClose::Accept);
+    EXPECT_EQ(Get(root + L"\\f.txt"), "f\r\n");
+    std::map<std::wstring, uint64_t> windowsWithSubdirs = {{L"ConvertMode", 1}, {L"ProcessSubDir", 1}};
+    EXPECT_EQ(stored(), windowsWithSubdirs);
+    run(1, 0, true, DialogClose::Accept);
+    EXPECT_EQ(Get(root + L"\\f.txt"), "f\n");
+    EXPECT_EQ(stored(), windowsWithSubdirs);
+    run(0, -1, false, DialogClose::Escape);
+    EXPECT_EQ(Wide.dialogAsShown[2].selected, 1); // to Windows
+    EXPECT_EQ(Wide.dialogAsShown[4].selected, 1); // subdirectories
+    EXPECT_EQ(Get(root + L"\\f.txt"), "f\n");
+}
+
+struct EscapeCase {
+    const char *name;
+    int answer; // to "Stop converting?": 0 yes, 1 no
+    bool stops;
+};
+
+void PrintTo(const EscapeCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class EscapeMidRun : public ::testing::TestWithParam<EscapeCase> {};
+
+// A long run: the listing takes a moment, so the box shows progress from
+// the first file on; Esc is pressed once ten files are done.
+TEST_P(EscapeMidRun, StopsBetweenFilesOnlyWhenTheUserSaysSo)
+{
+    const EscapeCase &c = GetParam();
+    const int count = 800;
+    const std::string lf(2048, '\n');
+    std::string crlf;
+    for (int i = 0; i < 2048; i++)
+        crlf += "\r\n";
+    std::wstring root = Root();
+    for (int i = 0; i < count; i++)
+        Put(root + L"\\tree\\f" + std::to_wstring(i) + L".txt", lf);
+    LoadModule(root);
+    Wide.selection = {"tree"};
+    Wide.pickRadio = 2;
+    Wide.subdirs = 1;
+    Wide.stopAnswer = c.answer;
+    Wide.afterListing = [](const std::string &) { Sleep(600); };
+    EscapeOnceDone = 10;
+    ULONGLONG started = GetTickCount64();
+    PickMenuEntry();
+    ULONGLONG took = GetTickCount64() - started;
+
+    int converted = 0;
+    for (int i = 0; i < count; i++) {
+        std::string bytes = Get(root + L"\\tree\\f" + std::to_wstring(i) + L".txt");
+        ASSERT_TRUE(bytes == lf || bytes == crlf) << "f" << i << " is neither as it was nor converted";
+        converted += bytes == crlf;
+    }
+    EXPECT_EQ(Wide.questions.size(), 1u);
+    if (c.stops) {
+        EXPECT_GE(converted, 10);
+        EXPECT_LT(converted, count);
+    } else {
+        EXPECT_EQ(converted, count);
+    }
+    EXPECT_TRUE(Wide.warning.empty());
+
+    // The static box first, then progress, at most about ten times a second.
+    ASSERT_GE(Wide.boxes.size(), c.stops ? 2u : 3u);
+    EXPECT_EQ(Wide.boxes[0], std::vector<std::string>({Title, Working}));
+    EXPECT_LE(Wide.boxes.size() - 1, took / 100 + 2);
+    for (size_t i = 1; i < Wide.boxes.size(); i++) {
+        ASSERT_EQ(Wide.boxes[i].size(), 4u);
+        EXPECT_EQ(Wide.boxes[i][2].rfind("Files done: ", 0), 0u) << Wide.boxes[i][2];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Far3, EscapeMidRun,
+                         ::testing::Values(EscapeCase{"Yes", 0, true}, EscapeCase{"No", 1, false}),
+                         [](const ::testing::TestParamInfo<EscapeCase> &info) { return std::string(info.param.name); });
