@@ -2,46 +2,13 @@
 // module: whatever the names, nothing outside the selection is touched.
 #include "module_fixture.h"
 
+#include "hostile_inputs.h"
+
 #include <filesystem>
-#include <map>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::map<std::string, std::string> Contents(const std::string &root)
-{
-    std::map<std::string, std::string> files;
-    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file() && !entry.is_symlink())
-            files[entry.path().lexically_relative(root).generic_string()] = ReadBytes(entry.path().string());
-    return files;
-}
-
-struct BadInput {
-    const char *name;
-    std::vector<std::string> selection;
-    bool dotsInListing;
-    std::vector<std::string> converted; // relative to the sandbox
-};
-
-void PrintTo(const BadInput &b, std::ostream *os)
-{
-    *os << b.name;
-}
-
-const BadInput BadInputs[] = {
-    {"DotDot", {".."}, false, {}},
-    {"Dot", {"."}, false, {}},
-    {"DotDotBehindBackslashes", {"..\\.."}, false, {}},
-    {"ClimbingName", {"sub\\..\\..\\outside.txt"}, false, {}},
-    // The host described no file at that name, so none is converted.
-    {"BackslashNameLeadsToAnUnlistedFile", {"elsewhere\\in.txt"}, false, {}},
-    {"NameBeyondThePathLimit", {std::string(300, 'n')}, false, {}},
-    {"ListingWithDots", {"sub"}, true, {"panel/sub/deep.txt"}},
-    {"EverythingAtOnce", {"..", ".", "in.txt", "sub", "..\\.."}, true,
-     {"panel/in.txt", "panel/sub/deep.txt"}},
-};
 
 class HostileInput : public Module, public ::testing::WithParamInterface<BadInput> {};
 
@@ -49,11 +16,7 @@ TEST_P(HostileInput, TouchesNothingOutsideTheSelection)
 {
     const BadInput &b = GetParam();
     std::string sandbox = dir;
-    MakeFolder(PathIn(sandbox, "panel/sub"));
-    WriteBytes(PathIn(sandbox, "outside.txt"), CrLf);
-    WriteBytes(PathIn(sandbox, "panel/in.txt"), CrLf);
-    WriteBytes(PathIn(sandbox, "panel/other.txt"), CrLf);
-    WriteBytes(PathIn(sandbox, "panel/sub/deep.txt"), CrLf);
+    MakeSandbox(sandbox);
 #ifndef _WIN32
     fs::create_directory_symlink("../..", PathIn(sandbox, "panel/sub/up"));
 #endif
@@ -70,10 +33,7 @@ TEST_P(HostileInput, TouchesNothingOutsideTheSelection)
         Run();
     }
 
-    std::map<std::string, std::string> after = Contents(sandbox);
-    for (const std::string &file : b.converted)
-        before[file] = Lf;
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(Contents(sandbox), Expected(before, b));
     EXPECT_EQ(CountTemporaries(), 0);
 }
 

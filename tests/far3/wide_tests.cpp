@@ -2,88 +2,12 @@
 // width of the build: records and flags across the interface, Unicode and
 // long names, links in a walked tree, remembered choices, and Esc.
 #include "keyboard_script.h"
-#include "quillhost/wide_standin.h"
-#include "tests/support.h"
+#include "wide_support.h"
 #include "far3/exports.h"
 #include "far3/services.h"
-
-#include <gtest/gtest.h>
+#include "tests/hostile_inputs.h"
 
 #include <map>
-
-namespace {
-
-const char *const Title = "Line breaks";
-const char *const Working = "Converting the selected files...";
-
-std::wstring Long(const std::wstring &path)
-{
-    return L"\\\\?\\" + path;
-}
-
-void MakeFolders(const std::wstring &path)
-{
-    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
-        CreateDirectoryW(Long(path.substr(0, at)).c_str(), nullptr);
-}
-
-void Put(const std::wstring &path, const std::string &bytes)
-{
-    MakeFolders(path);
-    HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put = 0;
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << Narrow(path);
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
-    CloseHandle(file);
-}
-
-std::string Get(const std::wstring &path)
-{
-    HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::string bytes(1 << 16, '\0');
-    DWORD got = 0;
-    ReadFile(file, bytes.data(), (DWORD)bytes.size(), &got, nullptr);
-    CloseHandle(file);
-    return file == INVALID_HANDLE_VALUE ? "(missing)" : bytes.substr(0, got);
-}
-
-// The test's own folder, as the host names it.
-std::wstring Root()
-{
-    std::wstring dir = Widen(Scratch());
-    wchar_t full[MAX_PATH];
-    GetFullPathNameW(dir.c_str(), MAX_PATH, full, nullptr);
-    return full;
-}
-
-// The host has loaded the module: its GUID known, its catalogue read.
-void LoadModule(const std::wstring &panelDir, const char *language = "English")
-{
-    ResetWide(Narrow(panelDir));
-    ASSERT_TRUE(LoadWideCatalogue(QUILLMERE_DIST_DIR, language));
-    GlobalInfo global = {};
-    global.StructSize = sizeof global;
-    GetGlobalInfoW(&global);
-    Wide.plugin = global.Guid;
-}
-
-// The user picks the menu entry; the host's records are temporaries.
-void PickMenuEntry()
-{
-    {
-        FarStandardFunctions fsf;
-        PluginStartupInfo info = WideStartupInfo(L"Z:\\Plugins\\Quillmere\\Quillmere.dll", fsf);
-        SetStartupInfoW(&info);
-        memset(&info, 0xCC, sizeof info);
-        memset(&fsf, 0xCC, sizeof fsf);
-    }
-    OpenInfo open = {sizeof open, OPEN_PLUGINSMENU, &MenuGuid, 0, nullptr};
-    EXPECT_EQ(OpenW(&open), nullptr);
-    EXPECT_EQ(Wide.listingsHeld, 0);
-    EXPECT_EQ(Wide.settingsOpen, 0);
-}
-
-} // namespace
 
 TEST(WideInterface, RecordsAndFlagsReachTheHostWhole)
 {
@@ -163,8 +87,12 @@ TEST_P(Conversions, ConvertWhatTheUserSelected)
 {
     const ConversionCase &c = GetParam();
     std::wstring root = Root();
-    for (const auto &[name, bytes] : c.files)
+    std::map<std::wstring, FileTimes> before;
+    for (const auto &[name, bytes] : c.files) {
         Put(root + L"\\" + name, bytes);
+        BackdateAt(root + L"\\" + name);
+        before[name] = TimesAt(root + L"\\" + name);
+    }
     std::wstring folder = c.panelFolder.empty() ? root : root + L"\\" + c.panelFolder;
     LoadModule(folder);
     for (const std::wstring &name : c.selected)
@@ -176,8 +104,17 @@ TEST_P(Conversions, ConvertWhatTheUserSelected)
     if (c.prepare)
         c.prepare(root);
     PickMenuEntry();
-    for (const auto &[name, bytes] : c.after)
+    for (const auto &[name, bytes] : c.after) {
         EXPECT_EQ(Get(root + L"\\" + name), bytes) << Narrow(name);
+        if (bytes == c.files.at(name) || bytes != ModelConvert(c.files.at(name), c.radio == 1 ? 0 : 1))
+            continue;
+        // A converted file keeps its creation and last-write times; its
+        // last access is the one the module's own reading left.
+        FileTimes after = TimesAt(root + L"\\" + name);
+        EXPECT_TRUE(SameTime(after.creation, before[name].creation)) << Narrow(name);
+        EXPECT_TRUE(SameTime(after.write, before[name].write)) << Narrow(name);
+        EXPECT_GE(CompareFileTime(&after.access, &before[name].access), 0) << Narrow(name);
+    }
     EXPECT_EQ(Wide.warning, c.warning);
     // A short run shows the static working box, once.
     EXPECT_EQ(Wide.boxes, std::vector<std::vector<std::string>>({{Title, Working}}));
@@ -342,3 +279,25 @@ TEST_P(EscapeMidRun, StopsBetweenFilesOnlyWhenTheUserSaysSo)
 INSTANTIATE_TEST_SUITE_P(Far3, EscapeMidRun,
                          ::testing::Values(EscapeCase{"Yes", 0, true}, EscapeCase{"No", 1, false}),
                          [](const ::testing::TestParamInfo<EscapeCase> &info) { return std::string(info.param.name); });
+
+class WideHostileInput : public ::testing::TestWithParam<BadInput> {};
+
+// Today's host lists a folder's whole subtree, never "." or "..".
+TEST_P(WideHostileInput, TouchesNothingOutsideTheSelection)
+{
+    const BadInput &b = GetParam();
+    std::wstring root = Root();
+    std::string sandbox = Narrow(root);
+    MakeSandbox(sandbox);
+    std::map<std::string, std::string> before = Contents(sandbox);
+    LoadModule(root + L"\\panel");
+    Wide.selection = b.selection;
+    Wide.pickRadio = 1;
+    Wide.subdirs = 1;
+    PickMenuEntry();
+    EXPECT_EQ(Contents(sandbox), Expected(before, b));
+    EXPECT_EQ(TemporariesBelow(sandbox), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WideHostileInput, ::testing::ValuesIn(BadInputs),
+                         [](const ::testing::TestParamInfo<BadInput> &info) { return info.param.name; });

@@ -1,0 +1,145 @@
+// Faults under the wide module's rewrite, in the 64-bit build: reads and
+// writes that fail part-way (the link points the module's imports of
+// ReadFile and WriteFile here), a source that vanishes or is locked once the
+// panel was read, a source that is a folder. Whatever fails, the source
+// stays byte-identical with its time stamps, no temporary is left, the
+// warning names it with its reason, and the run goes on with the next file.
+#include "wide_support.h"
+
+#include <functional>
+
+// A count above zero makes that many calls succeed and the next one fail.
+static int ReadsBeforeFault, WritesBeforeFault;
+
+typedef BOOL(WINAPI *ReadFileCall)(HANDLE, void *, DWORD, DWORD *, OVERLAPPED *);
+typedef BOOL(WINAPI *WriteFileCall)(HANDLE, const void *, DWORD, DWORD *, OVERLAPPED *);
+
+static bool FaultDue(int &countdown)
+{
+    return countdown > 0 && --countdown == 0;
+}
+
+extern "C" {
+extern void *__real___imp_ReadFile, *__real___imp_WriteFile;
+
+static BOOL WINAPI FaultyRead(HANDLE file, void *buffer, DWORD size, DWORD *got, OVERLAPPED *ov)
+{
+    if (FaultDue(ReadsBeforeFault)) {
+        *got = 0;
+        SetLastError(ERROR_READ_FAULT);
+        return FALSE;
+    }
+    return ((ReadFileCall)__real___imp_ReadFile)(file, buffer, size, got, ov);
+}
+
+static BOOL WINAPI FaultyWrite(HANDLE file, const void *buffer, DWORD size, DWORD *put, OVERLAPPED *ov)
+{
+    if (FaultDue(WritesBeforeFault)) {
+        *put = size / 2;
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
+    }
+    return ((WriteFileCall)__real___imp_WriteFile)(file, buffer, size, put, ov);
+}
+
+void *__wrap___imp_ReadFile = (void *)FaultyRead, *__wrap___imp_WriteFile = (void *)FaultyWrite;
+}
+
+namespace {
+
+// Large enough for several of the module's blocks: five writes to LF.
+const std::string Original = [] {
+    std::string text;
+    for (int i = 0; i < 500000; i++)
+        text += "line\r\n";
+    return text;
+}();
+
+HANDLE LockHolder = INVALID_HANDLE_VALUE;
+
+struct Fault {
+    const char *name;
+    std::function<void(const std::wstring &victim)> prepare; // once the panel was read
+    std::function<void()> arm;
+    const char *named; // the victim's line in the warning; null: not named
+    bool victimStays;  // byte for byte, with its time stamps
+};
+
+void PrintTo(const Fault &f, std::ostream *os)
+{
+    *os << f.name;
+}
+
+void NothingMore(const std::wstring &) {}
+
+// A reason takes at most half the line.
+const char *const CouldNotWrite = "a-victim: could not be written (disk full ";
+
+const Fault Faults[] = {
+    {"FirstReadFails", NothingMore, [] { ReadsBeforeFault = 1; }, "a-victim: could not be read", true},
+    {"ReadFailsPartWay", NothingMore, [] { ReadsBeforeFault = 3; }, "a-victim: could not be read", true},
+    {"FirstWriteFails", NothingMore, [] { WritesBeforeFault = 1; }, CouldNotWrite, true},
+    {"WriteFailsPartWay", NothingMore, [] { WritesBeforeFault = 2; }, CouldNotWrite, true},
+    {"LastWriteFails", NothingMore, [] { WritesBeforeFault = 5; }, CouldNotWrite, true},
+    {"SourceVanishesOnceListed", [](const std::wstring &victim) { DeleteFileW(Long(victim).c_str()); }, [] {},
+     "a-victim: not the file listed", false},
+    {"SourceLockedByAnotherHolder",
+     [](const std::wstring &victim) {
+         LockHolder = CreateFileW(Long(victim).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+     },
+     [] {}, "a-victim: in use by another program", true},
+    {"SourceIsAFolder",
+     [](const std::wstring &victim) {
+         DeleteFileW(Long(victim).c_str());
+         CreateDirectoryW(Long(victim).c_str(), nullptr);
+     },
+     [] {}, nullptr, false},
+};
+
+class WideUnderFault : public ::testing::TestWithParam<Fault> {
+protected:
+    void TearDown() override
+    {
+        ReadsBeforeFault = WritesBeforeFault = 0;
+        if (LockHolder != INVALID_HANDLE_VALUE)
+            CloseHandle(LockHolder);
+        LockHolder = INVALID_HANDLE_VALUE;
+    }
+};
+
+TEST_P(WideUnderFault, LeavesTheVictimAsItWasAndGoesOn)
+{
+    const Fault &f = GetParam();
+    std::wstring root = Root(), victim = root + L"\\a-victim", other = root + L"\\b-other.txt";
+    Put(victim, Original);
+    BackdateAt(victim);
+    Put(other, "x\r\ny\r\n");
+    FileTimes before = TimesAt(victim);
+    LoadModule(root);
+    Wide.selection = {"a-victim", "b-other.txt"};
+    Wide.pickRadio = 1;
+    Wide.subdirs = 0;
+    ReadWidePanel();
+    f.prepare(victim);
+    f.arm();
+    PickMenuEntry();
+    bool countersRanOut = ReadsBeforeFault == 0 && WritesBeforeFault == 0;
+    TearDown();
+
+    EXPECT_TRUE(countersRanOut) << "the fault was never met";
+    std::vector<std::string> warning;
+    if (f.named)
+        warning = {Title, "Not converted: 1", f.named};
+    EXPECT_EQ(Wide.warning, warning);
+    if (f.victimStays) {
+        EXPECT_TRUE(Get(victim) == Original) << "the victim changed";
+        EXPECT_TRUE(SameTime(TimesAt(victim).write, before.write));
+    }
+    EXPECT_EQ(Get(other), "x\ny\n");
+    EXPECT_EQ(TemporariesBelow(Narrow(root)), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Matrix, WideUnderFault, ::testing::ValuesIn(Faults),
+                         [](const ::testing::TestParamInfo<Fault> &info) { return info.param.name; });
+
+} // namespace
