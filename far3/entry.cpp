@@ -5,12 +5,16 @@
 #include "messages.h"
 #include "services.h"
 
+#include <cstring>
+
 void WINAPI GetGlobalInfoW(GlobalInfo *info)
 {
     // The host calls this before anything else: no catalogue yet.
     info->StructSize = sizeof *info;
     info->MinFarVersion = {3, 0, 0, 3596, VS_RELEASE};
-    info->Version = {1, 0, 0, 1, VS_RELEASE};
+    // Major, Minor, Revision, Build: the host shows it as the version
+    // resource's 1.0.0.1.
+    info->Version = {1, 0, 1, 0, VS_RELEASE};
     info->Guid = PluginGuid;
     info->Title = L"Quillmere";
     info->Description = L"Converts the line breaks of the selected files to LF or to CR LF";
@@ -19,9 +23,12 @@ void WINAPI GetGlobalInfoW(GlobalInfo *info)
 
 void WINAPI SetStartupInfoW(const PluginStartupInfo *info)
 {
-    // The record is the host's temporary. So is the one FSF points to,
-    // which this module does not use: it keeps no pointer to it.
-    Far = *info;
+    // The record is the host's temporary, and as large as that host's
+    // build made it: hosts before 3.0.5553 end it before Instance and
+    // FreeScreen, which this module does not use. The record FSF points to
+    // is a temporary too; the module keeps no pointer to it.
+    Far = PluginStartupInfo();
+    memcpy(&Far, info, info->StructSize < sizeof Far ? info->StructSize : sizeof Far);
     Far.FSF = nullptr;
 }
 

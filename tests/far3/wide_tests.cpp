@@ -7,6 +7,7 @@
 #include "far3/services.h"
 #include "tests/hostile_inputs.h"
 
+#include <cstddef>
 #include <map>
 
 TEST(WideInterface, RecordsAndFlagsReachTheHostWhole)
@@ -44,6 +45,30 @@ TEST(WideInterface, RecordsAndFlagsReachTheHostWhole)
     LoadModule(Root(), "Russian");
     EXPECT_EQ(Wide.messages.size(), english.size());
     EXPECT_NE(Wide.messages[0], english[0]);
+}
+
+// Hosts from 3.0.3596 to 3.0.5552 end the startup record before Instance
+// and FreeScreen: placed at the end of what may be read, such a record is
+// taken without a read past it, and the module works from it.
+TEST(WideInterface, AnOlderHostsStartupRecordIsReadNoFurtherThanItsSize)
+{
+    LoadModule(Root());
+    FarStandardFunctions fsf;
+    PluginStartupInfo full = WideStartupInfo(L"Z:\\Plugins\\Quillmere\\Quillmere.dll", fsf);
+    const size_t older = offsetof(PluginStartupInfo, Instance), page = 4096;
+    char *pages = (char *)VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    DWORD was;
+    ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_NOACCESS, &was));
+    PluginStartupInfo *record = (PluginStartupInfo *)(pages + page - older);
+    memcpy((void *)record, &full, older);
+    record->StructSize = older;
+    SetStartupInfoW(record);
+    PluginInfo plugin = {};
+    plugin.StructSize = sizeof plugin;
+    GetPluginInfoW(&plugin);
+    ASSERT_EQ(plugin.PluginMenu.Count, 1u);
+    EXPECT_EQ(Narrow(plugin.PluginMenu.Strings[0]), Title);
+    VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 struct ConversionCase {
