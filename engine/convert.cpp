@@ -1,7 +1,8 @@
 // The converter. One read per block; the only data ever moved inside the
-// input area is a line-break byte held back at the end of a block so that a
-// pair split across two reads is seen as one line break, and inside the
-// output area what a write leaves for the next.
+// input area is what the scan holds back at the end of a block so that a
+// pair split across two reads is seen as one line break (a byte, or up to
+// three of UTF-16 text), and inside the output area what a write leaves for
+// the next.
 //
 // With a grain larger than a byte each write but the last is one grain, so
 // with a grain of a block the target is written as a plain copy writes it:
@@ -42,38 +43,97 @@ static bool WriteGrains(HANDLE target, const ConvertAreas &areas, DWORD ready, b
     return true;
 }
 
-Outcome ConvertInBlocks(HANDLE source, HANDLE target, DWORD mode, const ConvertAreas &areas)
+// How the file's text is held, from its first bytes.
+enum TextForm {
+    Bytes,
+    UnitsLittleEndian,
+    UnitsBigEndian,
+    NoText,
+};
+
+static TextForm FormOf(const unsigned char *start, DWORD length, const ConvertRules &rules)
+{
+    if (!rules.units || length < 2)
+        return Bytes;
+    bool utf32 = length >= 4 && ((start[0] == 0xFF && start[1] == 0xFE && start[2] == 0 && start[3] == 0) ||
+                                 (start[0] == 0 && start[1] == 0 && start[2] == 0xFE && start[3] == 0xFF));
+    if (utf32)
+        return rules.binaryToo ? Bytes : NoText;
+    if (start[0] == 0xFF && start[1] == 0xFE)
+        return UnitsLittleEndian;
+    return start[0] == 0xFE && start[1] == 0xFF ? UnitsBigEndian : Bytes;
+}
+
+static ScanResult ScanIn(TextForm form, const unsigned char *in, DWORD filled, bool more, DWORD mode,
+                         unsigned char *out)
+{
+    if (form == Bytes)
+        return ScanBlock(in, filled, more, mode, out);
+    return ScanUnits(in, filled, more, mode, form == UnitsBigEndian, out);
+}
+
+// What the converter does with the scanned output: writes it, or, with no
+// target, only compares it with the input it came from.
+static bool Deliver(HANDLE target, const ConvertAreas &areas, const unsigned char *from, ScanResult scan, bool more,
+                    DWORD &waiting, bool &changed)
+{
+    if (target != INVALID_HANDLE_VALUE)
+        return WriteGrains(target, areas, waiting + scan.produced, more, waiting);
+    changed = scan.produced != scan.consumed || memcmp(areas.out, from, scan.produced) != 0;
+    return true;
+}
+
+// The one loop of both: with no target it stops at the first change.
+static Outcome Pass(HANDLE source, HANDLE target, const ConvertRules &rules, const ConvertAreas &areas)
 {
     DWORD filled = 0, waiting = 0;
-    bool more = true;
+    bool more = true, first = true, changed = false;
+    TextForm form = Bytes;
     while (more) {
         DWORD got = 0;
         // A failed read would look like the end of the data; the caller
         // must not take the result for the whole file.
         if (!ReadFile(source, areas.in + filled, areas.block, &got, nullptr))
             return Unreadable;
+        if (first)
+            form = FormOf(areas.in, got, rules);
+        first = false;
+        if (form == NoText || (form == Bytes && !rules.binaryToo && memchr(areas.in + filled, 0, got)))
+            return BinaryFile;
         more = got != 0;
         filled += got;
         // Every piece of a block that was read may be followed by more
-        // data; at the data's end all that is left is the one byte held
-        // back, at most, and it is one piece.
+        // data; at the data's end all that is left is what was held back,
+        // and it is one piece.
         DWORD done = 0;
         bool last;
         do {
             DWORD piece = NextPiece(filled - done, waiting, areas.grain);
             last = done + piece == filled;
-            ScanResult scan = ScanBlock(areas.in + done, piece, more, mode, areas.out + waiting);
-            done += scan.consumed;
-            if (!WriteGrains(target, areas, waiting + scan.produced, more, waiting))
+            ScanResult scan = ScanIn(form, areas.in + done, piece, more, rules.mode, areas.out + waiting);
+            if (!Deliver(target, areas, areas.in + done, scan, more, waiting, changed))
                 return Unwritable;
+            if (changed)
+                return SetFilePointer(source, 0, nullptr, FILE_BEGIN) == 0 ? Converted : Unreadable;
+            done += scan.consumed;
         } while (!last);
         memmove(areas.in, areas.in + done, filled - done);
         filled -= done;
     }
-    return Converted;
+    return target == INVALID_HANDLE_VALUE ? Unchanged : Converted;
+}
+
+Outcome ConvertInBlocks(HANDLE source, HANDLE target, const ConvertRules &rules, const ConvertAreas &areas)
+{
+    return Pass(source, target, rules, areas);
+}
+
+Outcome FindChange(HANDLE source, const ConvertRules &rules, const ConvertAreas &areas)
+{
+    return Pass(source, INVALID_HANDLE_VALUE, rules, areas);
 }
 
 Outcome ConvertLineBreaks(HANDLE source, HANDLE target, DWORD mode)
 {
-    return ConvertInBlocks(source, target, mode, AreasFor<BlockSize>());
+    return ConvertInBlocks(source, target, {mode, false, true}, AreasFor<BlockSize>());
 }

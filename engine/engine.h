@@ -18,6 +18,7 @@ enum ConvertModes : DWORD {
 // LeftAlone is a reason the user is told of.
 enum Outcome : int {
     Converted,
+    Unchanged,   // already in the form asked for: nothing written, done
     LeftAlone,   // not a file to convert (a folder with recursion off)
     ReadOnly,
     ALink,       // a symbolic link or other reparse point
@@ -29,7 +30,15 @@ enum Outcome : int {
     NameUnusable,
     PathTooLong,
     NotListed,   // a folder whose listing failed
+    BinaryFile,  // a NUL byte, and no UTF-16 text with its mark
+    ChangedMeanwhile, // another program changed it while it was converted
 };
+
+// Whether an outcome leaves the file as the user asked for it.
+inline bool Done(Outcome outcome)
+{
+    return outcome == Converted || outcome == Unchanged;
+}
 
 // What the host's listing said of a file: a name can reach the module
 // changed, and lead to another file than the one listed.
@@ -72,11 +81,29 @@ template <DWORD Block, DWORD Grain = 1> ConvertAreas AreasFor()
     return {in, out, Block, Grain};
 }
 
+// What a conversion takes as text. With units, a file that starts with the
+// UTF-16 byte-order mark is converted in its 16-bit units, and one that
+// starts with the UTF-32 mark is binary. Unless binaryToo, a binary file
+// (one holding a NUL byte, UTF-16 text aside) is left as it is.
+struct ConvertRules {
+    DWORD mode;
+    bool units;
+    bool binaryToo;
+};
+
 // Streams source into target, turning every CR LF, LF CR, lone CR and lone
-// LF into LF (mode 0) or CR LF (any other mode). Converted, or Unreadable
-// or Unwritable when a read or a write failed: the target is then not a
-// faithful copy.
-Outcome ConvertInBlocks(HANDLE source, HANDLE target, DWORD mode, const ConvertAreas &areas);
+// LF into LF (mode 0) or CR LF (any other mode). Converted; or Unreadable
+// or Unwritable when a read or a write failed, BinaryFile at the first
+// sign of one: the target is then not a faithful copy.
+Outcome ConvertInBlocks(HANDLE source, HANDLE target, const ConvertRules &rules, const ConvertAreas &areas);
+// Reads source up to the first byte a conversion would change: Converted
+// then, with source back at its start; Unchanged when there is none;
+// BinaryFile or Unreadable as the conversion would find.
+Outcome FindChange(HANDLE source, const ConvertRules &rules, const ConvertAreas &areas);
+// The scan of UTF-16 text, with ScanBlock's contract; a unit's bytes in
+// the order bigEndian says.
+ScanResult ScanUnits(const unsigned char *in, DWORD filled, bool more, DWORD mode, bool bigEndian,
+                     unsigned char *out);
 // The same in blocks of BlockSize bytes.
 Outcome ConvertLineBreaks(HANDLE source, HANDLE target, DWORD mode);
 

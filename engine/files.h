@@ -21,9 +21,23 @@ inline bool SetAccessAt(const char *path, SECURITY_INFORMATION parts, void *desc
 {
     return SetFileSecurityA(path, parts, descriptor);
 }
+// The converted temporary takes the file's place in one step: at no moment
+// is there no file at the path, and the change of names reaches the disk
+// before the call returns.
 inline bool MoveOver(const char *from, const char *to)
 {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+// The same, keeping what makes the file itself beyond its data (named
+// streams, encryption, compression, short name, object identifier); the
+// file moves to backup first, so no failure loses it.
+inline bool ReplaceWith(const char *path, const char *temp, const char *backup)
+{
+    return ReplaceFileA(path, temp, backup, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr);
+}
+inline bool DescribeAt(const char *path, WIN32_FILE_ATTRIBUTE_DATA &data)
+{
+    return GetFileAttributesExA(path, GetFileExInfoStandard, &data);
 }
 inline bool RemoveAt(const char *path)
 {
@@ -49,7 +63,15 @@ inline bool SetAccessAt(const wchar_t *path, SECURITY_INFORMATION parts, void *d
 }
 inline bool MoveOver(const wchar_t *from, const wchar_t *to)
 {
-    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING);
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+inline bool ReplaceWith(const wchar_t *path, const wchar_t *temp, const wchar_t *backup)
+{
+    return ReplaceFileW(path, temp, backup, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr);
+}
+inline bool DescribeAt(const wchar_t *path, WIN32_FILE_ATTRIBUTE_DATA &data)
+{
+    return GetFileAttributesExW(path, GetFileExInfoStandard, &data);
 }
 inline bool RemoveAt(const wchar_t *path)
 {

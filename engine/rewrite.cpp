@@ -83,7 +83,7 @@ static bool ReadAccess(HANDLE file, unsigned char *area, DWORD &length, bool &no
 
 // Anything short of the whole conversion with the access list in hand
 // keeps the source as it is.
-Outcome FillTemporary(HANDLE source, HANDLE temp, const RewriteJob &job)
+Outcome FillTemporary(HANDLE source, HANDLE temp, const RewriteJob &job, Stamps &stamps)
 {
     bool sourceHasNone = false, tempHasNone = false;
     DWORD sourceLength = 0, tempLength = 0;
@@ -94,13 +94,57 @@ Outcome FillTemporary(HANDLE source, HANDLE temp, const RewriteJob &job)
         memcmp(Access.source, Access.temp, sourceLength) == 0)
         Access.carry = false;
     if (outcome == Converted)
-        outcome = ConvertInBlocks(source, temp, job.mode, job.areas);
-    FILETIME creation, lastAccess, lastWrite;
-    if (GetFileTime(source, &creation, &lastAccess, &lastWrite))
-        SetFileTime(temp, &creation, &lastAccess, &lastWrite);
+        outcome = ConvertInBlocks(source, temp, job.rules, job.areas);
+    if (!stamps.taken)
+        stamps.taken = GetFileTime(source, &stamps.creation, &stamps.access, &stamps.write);
+    if (stamps.taken)
+        SetFileTime(temp, &stamps.creation, &stamps.access, &stamps.write);
+    // Written through before it takes the file's place: after a crash of
+    // the system the file is found old or new, never empty.
+    if (outcome == Converted && !FlushFileBuffers(temp))
+        outcome = Unwritable;
     CloseHandle(temp);
     CloseHandle(source);
     return outcome;
+}
+
+bool StillAsRead(const WIN32_FILE_ATTRIBUTE_DATA &now, const BY_HANDLE_FILE_INFORMATION &read)
+{
+    return now.nFileSizeHigh == read.nFileSizeHigh && now.nFileSizeLow == read.nFileSizeLow &&
+           SameTime(now.ftLastWriteTime, read.ftLastWriteTime);
+}
+
+Outcome OutcomeOfReplace(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION ? InUse : NotReplaced;
+}
+
+#ifdef _WIN32
+typedef BOOL(WINAPI *InformationByHandle)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, void *, DWORD);
+
+// A system that cannot list a file's streams (Wine, or before Vista) keeps
+// none a move could lose.
+static bool HasNamedStreams(HANDLE file)
+{
+    static const InformationByHandle query = (InformationByHandle)(void *)GetProcAddress(
+        GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx");
+    alignas(8) static unsigned char streams[4096];
+    if (!query)
+        return false;
+    if (!query(file, FileStreamInfo, streams, sizeof streams))
+        return GetLastError() == ERROR_MORE_DATA;
+    return ((const FILE_STREAM_INFO *)streams)->NextEntryOffset != 0;
+}
+#else
+static bool HasNamedStreams(HANDLE)
+{
+    return false;
+}
+#endif
+
+bool HoldsMoreThanData(HANDLE file, DWORD attributes)
+{
+    return (attributes & (FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_COMPRESSED)) || HasNamedStreams(file);
 }
 
 bool AttributesToGive(DWORD attributes, DWORD tempAttributes, DWORD &given)

@@ -8,16 +8,28 @@
 #include "engine.h"
 #include "files.h"
 
+#include <cstddef>
+
 // What an open file is: its attributes, times, size and number of names;
 // the volume too, unless the temporary is made beside the file.
 typedef bool (*DescribeFile)(HANDLE file, BY_HANDLE_FILE_INFORMATION &info);
 
 struct RewriteJob {
-    DWORD mode;
+    ConvertRules rules;
     ConvertAreas areas;
     const FileIdentity *expected; // null: any file at the path
     DescribeFile describe;
     bool tempBeside; // the temporary is in the file's own folder, on its volume
+    // The file is read up to its first change before a temporary is made:
+    // one already in the form asked for is left as it is. Its times are
+    // taken before it is read, so the reading moves none of them.
+    bool spareUnchanged;
+};
+
+// The time stamps a converted file takes over.
+struct Stamps {
+    FILETIME creation, access, write;
+    bool taken;
 };
 
 // The source's access (and owner) and the temporary's own, put back before
@@ -38,9 +50,58 @@ extern const SECURITY_INFORMATION AccessList, Owners;
 Outcome Refusal(DWORD attributes, DWORD links);
 // The same for an open source, which must also be the file the host listed.
 Outcome CheckSource(HANDLE source, const RewriteJob &job, BY_HANDLE_FILE_INFORMATION &info);
-// Reads both access lists, converts source into temp and stamps it with the
-// source's times, then closes both.
-Outcome FillTemporary(HANDLE source, HANDLE temp, const RewriteJob &job);
+// Reads both access lists, converts source into temp, stamps it with the
+// source's times (as stamps holds them, or else as the reading left them)
+// and has its data reach the disk, then closes both.
+Outcome FillTemporary(HANDLE source, HANDLE temp, const RewriteJob &job, Stamps &stamps);
+// Whether the file at the path is still as the open source was described:
+// no other program has written to it since.
+bool StillAsRead(const WIN32_FILE_ATTRIBUTE_DATA &now, const BY_HANDLE_FILE_INFORMATION &read);
+// What the failed replacing move means.
+Outcome OutcomeOfReplace(DWORD error);
+// Whether the open file holds more than a replacing move would keep: named
+// streams (the mark of a downloaded file among them), encryption,
+// compression.
+bool HoldsMoreThanData(HANDLE file, DWORD attributes);
+
+// The backup's name beside the temporary: its ".tmp" made ".bak".
+template <class Char> bool BackupNameOf(const Char *temp, Char *backup)
+{
+    size_t length = 0;
+    while (temp[length])
+        length++;
+    if (length < 4 || temp[length - 4] != '.')
+        return false;
+    for (size_t i = 0; i < length - 3; i++)
+        backup[i] = temp[i];
+    backup[length - 3] = 'b';
+    backup[length - 2] = 'a';
+    backup[length - 1] = 'k';
+    backup[length] = 0;
+    return true;
+}
+
+// The temporary takes the file's place: by one replacing move, or, for a
+// file that holds more than its data, by the system's replace, which keeps
+// it all; the file waits under a backup name meanwhile and comes back if
+// the replace fails half-way.
+template <class Char> Outcome PutInPlace(const Char *path, const Char *tempName, bool keepsMore, bool &otherVolume)
+{
+    static Char backup[32768];
+    if (!keepsMore && MoveOver(tempName, path))
+        return Converted;
+    if (keepsMore && !BackupNameOf(tempName, backup))
+        return NotReplaced;
+    if (keepsMore && ReplaceWith(path, tempName, backup)) {
+        RemoveAt(backup);
+        return Converted;
+    }
+    DWORD error = GetLastError();
+    if (keepsMore && error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+        MoveOver(backup, path);
+    otherVolume = error == ERROR_NOT_SAME_DEVICE;
+    return OutcomeOfReplace(error);
+}
 // The attributes a converted file takes over; false when the temporary has
 // them already.
 bool AttributesToGive(DWORD attributes, DWORD tempAttributes, DWORD &given);
@@ -75,7 +136,7 @@ HANDLE OpenSource(const Char *path, const RewriteJob &job, BY_HANDLE_FILE_INFORM
 // it.
 template <class Char>
 Outcome ConvertIntoTemporary(const Char *tempName, HANDLE temp, HANDLE source, const BY_HANDLE_FILE_INFORMATION &info,
-                             const RewriteJob &job, bool &otherVolume)
+                             const RewriteJob &job, Stamps &stamps, bool &otherVolume)
 {
     Access.carry = Access.haveTemp = false;
     BY_HANDLE_FILE_INFORMATION where;
@@ -88,7 +149,7 @@ Outcome ConvertIntoTemporary(const Char *tempName, HANDLE temp, HANDLE source, c
         CloseHandle(source);
         return NotReplaced;
     }
-    Outcome outcome = FillTemporary(source, temp, job);
+    Outcome outcome = FillTemporary(source, temp, job, stamps);
     DWORD given;
     if (outcome == Converted && Access.carry && !SetAccessAt(tempName, AccessList, Access.source))
         outcome = NotReplaced;
@@ -110,22 +171,31 @@ Outcome RewriteThrough(const Char *folder, const Char *path, Char *tempName, con
     HANDLE source = OpenSource(path, job, info, outcome);
     if (source == INVALID_HANDLE_VALUE)
         return outcome;
+    bool keepsMore = HoldsMoreThanData(source, info.dwFileAttributes);
+    Stamps stamps = {};
+    if (job.spareUnchanged) {
+        stamps.taken = GetFileTime(source, &stamps.creation, &stamps.access, &stamps.write);
+        if ((outcome = FindChange(source, job.rules, job.areas)) != Converted) {
+            CloseHandle(source);
+            return outcome;
+        }
+    }
     HANDLE temp = makeTemporary(folder, tempName);
     if (temp == INVALID_HANDLE_VALUE) {
         CloseHandle(source);
         return Unwritable;
     }
-    outcome = ConvertIntoTemporary(tempName, temp, source, info, job, otherVolume);
-    if (outcome == Converted) {
-        if (MoveOver(tempName, path)) {
-            // Best effort: only a privileged user may give a file away.
-            if (Access.carry)
-                SetAccessAt(path, Owners, Access.source);
-            return Converted;
-        }
-        DWORD error = GetLastError();
-        otherVolume = error == ERROR_NOT_SAME_DEVICE;
-        outcome = error == ERROR_SHARING_VIOLATION ? InUse : NotReplaced;
+    outcome = ConvertIntoTemporary(tempName, temp, source, info, job, stamps, otherVolume);
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    // Another program may have written to the file since it was read; its
+    // bytes are kept.
+    if (outcome == Converted && (!DescribeAt(path, now) || !StillAsRead(now, info)))
+        outcome = ChangedMeanwhile;
+    if (outcome == Converted && (outcome = PutInPlace(path, tempName, keepsMore, otherVolume)) == Converted) {
+        // Best effort: only a privileged user may give a file away.
+        if (Access.carry)
+            SetAccessAt(path, Owners, Access.source);
+        return Converted;
     }
     // No temporary is left behind, whatever failed: a stray cvt file would
     // explain nothing to the user. Its own access list comes back first, in

@@ -52,24 +52,24 @@ void ExpandDialogTemplate(const DialogItemTemplate *templates, FarDialogItem *it
     }
 }
 
-static void ExpandConversionDialog(FarDialogItem *items)
+static void ExpandConversionDialog(const DialogLayout &dialog, FarDialogItem *items)
 {
-    DialogItemTemplate templates[DialogItemCount];
-    for (int i = 0; i < DialogItemCount; i++) {
-        const DialogShape &shape = ConversionDialog[i];
+    DialogItemTemplate templates[MostDialogItems];
+    for (int i = 0; i < dialog.count; i++) {
+        const DialogShape &shape = dialog.items[i];
         templates[i] = {shape.kind, shape.x1, shape.y1, shape.x2, shape.y2, 0, 0, shape.traits,
                         shape.isDefault, shape.message >= 0 ? (uintptr_t)shape.message : (uintptr_t)shape.literal};
     }
-    ExpandDialogTemplate(templates, items, DialogItemCount);
+    ExpandDialogTemplate(templates, items, dialog.count);
 }
 
-static void PresetDialog(FarDialogItem *items)
+static void PresetDialog(const DialogLayout &dialog, FarDialogItem *items)
 {
-    FarDialogItem &mode = items[ModeItem(Settings.ConvertMode)];
+    FarDialogItem &mode = items[ModeItem(dialog, Settings.ConvertMode)];
     mode.Selected = 1;
     mode.Focus = 1;
-    items[SubDirItem].Selected = (int)Settings.ProcessSubDir;
-    items[ThisRunOnlyItem].Selected = 0;
+    items[dialog.subDir].Selected = (int)Settings.ProcessSubDir;
+    items[dialog.thisRunOnly].Selected = 0;
 }
 
 // An item named by its full path (the host's temporary panel, where "Find
@@ -116,21 +116,22 @@ static void ShowUnconverted(const char *panelDir)
 {
     static WarningLine<char> text[WarningTexts];
     const char *lines[WarningLines];
-    size_t count = ListUnconverted(Unconverted, panelDir, Message, text, lines);
+    size_t count = ListUnconverted(Unconverted, panelDir, Message, ReasonMessage, text, lines);
     if (count > 0)
         Warn(lines, (int)count);
 }
 
 void RunConversionCommand()
 {
-    FarDialogItem items[DialogItemCount];
-    ExpandConversionDialog(items);
-    PresetDialog(items);
-    int closedBy = HostInfo.Dialog(HostInfo.ModuleNumber, -1, -1, DialogWidth, DialogHeight, "Contents", items,
-                                   DialogItemCount);
+    const DialogLayout dialog = LayOutDialog(-1);
+    FarDialogItem items[MostDialogItems];
+    ExpandConversionDialog(dialog, items);
+    PresetDialog(dialog, items);
+    int closedBy = HostInfo.Dialog(HostInfo.ModuleNumber, -1, -1, dialog.width, dialog.height, "Contents", items,
+                                   dialog.count);
     const SettingsRecord previous = Settings;
-    if (closedBy != AcceptItem ||
-        !ChosenSettings(items[ToLfItem].Selected, items[ToCrLfItem].Selected, items[SubDirItem].Selected, Settings))
+    if (closedBy != dialog.accept || !ChosenSettings(items[dialog.toLf].Selected, items[dialog.toCrLf].Selected,
+                                                     items[dialog.subDir].Selected, Settings))
         return;
 
     // When the host cannot describe the panel, nothing is walked; the run
@@ -146,7 +147,7 @@ void RunConversionCommand()
     if (onDisk)
         ConvertSelection(panel);
 
-    if (items[ThisRunOnlyItem].Selected)
+    if (items[dialog.thisRunOnly].Selected)
         Settings = previous;
     else
         SaveSettings();

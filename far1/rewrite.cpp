@@ -42,7 +42,7 @@ Outcome RewriteFile(const char *path, const FileIdentity *expected)
     // holds one, and a look-alike it could match might be another file.
     if (strchr(path, '?'))
         return NameUnusable;
-    const RewriteJob job = {Settings.ConvertMode, AreasFor<BlockSize>(), expected, DescribeWhole, false};
+    const RewriteJob job = {{Settings.ConvertMode, false, true}, AreasFor<BlockSize>(), expected, DescribeWhole, false, false};
     bool otherVolume;
     Outcome outcome = RewriteThrough(".", path, tempName, job, MakeTemporary, otherVolume);
     // The working directory stays the first choice; only a file it cannot

@@ -25,10 +25,10 @@ static std::wstring Widened(const char *text)
 
 // The items with the remembered choices preset; the host copies them, and
 // literals holds their texts until it has.
-static void FillDialog(FarDialogItem *items, std::wstring *literals)
+static void FillDialog(const DialogLayout &dialog, FarDialogItem *items, std::wstring *literals)
 {
-    for (int i = 0; i < DialogItemCount; i++) {
-        const DialogShape &shape = ConversionDialog[i];
+    for (int i = 0; i < dialog.count; i++) {
+        const DialogShape &shape = dialog.items[i];
         items[i] = FarDialogItem();
         items[i].Type = DialogItemType(shape.kind);
         items[i].X1 = shape.x1;
@@ -39,27 +39,33 @@ static void FillDialog(FarDialogItem *items, std::wstring *literals)
         literals[i] = shape.message >= 0 ? L"" : Widened(shape.literal);
         items[i].Data = shape.message >= 0 ? Msg(shape.message) : literals[i].c_str();
     }
-    FarDialogItem &mode = items[ModeItem(Settings.ConvertMode)];
+    FarDialogItem &mode = items[ModeItem(dialog, Settings.ConvertMode)];
     mode.Selected = 1;
     mode.Flags |= DIF_FOCUS;
-    items[SubDirItem].Selected = Settings.ProcessSubDir != 0;
+    items[dialog.subDir].Selected = Settings.ProcessSubDir != 0;
+    items[dialog.binaryToo].Selected = WideSettings.ConvertBinary != 0;
 }
 
 // Shows the dialog; false unless the user chose Convert. The new choices
-// are in Settings then, and thisRunOnly tells whether to keep them.
+// are in Settings and WideSettings then, and thisRunOnly tells whether to
+// keep them.
 static bool AskChoices(bool &thisRunOnly)
 {
-    FarDialogItem items[DialogItemCount];
-    std::wstring literals[DialogItemCount];
-    FillDialog(items, literals);
-    HANDLE dialog = Far.DialogInit(&PluginGuid, &DialogGuid, -1, -1, DialogWidth, DialogHeight, L"Contents", items,
-                                   DialogItemCount, 0, 0, nullptr, nullptr);
+    const DialogLayout layout = LayOutDialog(MsgConvertBinary);
+    FarDialogItem items[MostDialogItems];
+    std::wstring literals[MostDialogItems];
+    FillDialog(layout, items, literals);
+    HANDLE dialog = Far.DialogInit(&PluginGuid, &DialogGuid, -1, -1, layout.width, layout.height, L"Contents", items,
+                                   layout.count, 0, 0, nullptr, nullptr);
     if (dialog == INVALID_HANDLE_VALUE)
         return false;
-    bool accepted = Far.DialogRun(dialog) == AcceptItem;
+    bool accepted = Far.DialogRun(dialog) == layout.accept;
     auto checked = [&](int item) { return Far.SendDlgMessage(dialog, DM_GETCHECK, item, nullptr) == BSTATE_CHECKED; };
-    accepted = accepted && ChosenSettings(checked(ToLfItem), checked(ToCrLfItem), checked(SubDirItem), Settings);
-    thisRunOnly = accepted && checked(ThisRunOnlyItem);
+    accepted = accepted &&
+               ChosenSettings(checked(layout.toLf), checked(layout.toCrLf), checked(layout.subDir), Settings);
+    if (accepted)
+        WideSettings.ConvertBinary = checked(layout.binaryToo);
+    thisRunOnly = accepted && checked(layout.thisRunOnly);
     Far.DialogFree(dialog);
     return accepted;
 }
@@ -119,11 +125,16 @@ static void ShowNoFilesOnDisk()
     Warn(lines, 2);
 }
 
+static int WideReason(Outcome why)
+{
+    return why == BinaryFile ? MsgBinaryFile : ReasonMessage(why);
+}
+
 static void ShowUnconverted(const std::wstring &folder)
 {
     WarningLine<wchar_t> text[WarningTexts];
     const wchar_t *lines[WarningLines];
-    size_t count = ListUnconverted(Unconverted, folder.c_str(), Msg, text, lines);
+    size_t count = ListUnconverted(Unconverted, folder.c_str(), Msg, WideReason, text, lines);
     if (count > 0)
         Warn(lines, count);
 }

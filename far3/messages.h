@@ -9,4 +9,7 @@ enum WideMessages {
     MsgFilesDone = MsgSharedCount,
     MsgStopQuestion,
     MsgStopDetail,
+    // Binary files: the dialog's box, and the reason for one selected.
+    MsgConvertBinary,
+    MsgBinaryFile,
 };

@@ -59,14 +59,15 @@ static bool DescribeBeside(HANDLE file, BY_HANDLE_FILE_INFORMATION &info)
     return true;
 }
 
-Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, DWORD mode, const ConvertAreas &areas)
+Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, const ConvertRules &rules,
+                    const ConvertAreas &areas)
 {
     static wchar_t tempName[LongestPath + 1];
     std::wstring full = LongForm(path);
     size_t slash = full.rfind(L'\\');
     if (full.size() >= LongestPath)
         return PathTooLong;
-    const RewriteJob job = {mode, areas, expected, DescribeBeside, true};
+    const RewriteJob job = {rules, areas, expected, DescribeBeside, true, true};
     // The temporary goes beside the file, so the move never crosses volumes.
     std::wstring folder = full.substr(0, slash + 1);
     bool otherVolume;

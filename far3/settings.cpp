@@ -1,6 +1,8 @@
 #include "settings.h"
 #include "services.h"
 
+WideSettingsRecord WideSettings;
+
 // The store is open from here to its close, and writes take effect only
 // when it closes.
 static HANDLE OpenStore()
@@ -31,10 +33,12 @@ static void WriteNumber(HANDLE store, const wchar_t *name, uint64_t value)
 void LoadSettings()
 {
     Settings = SettingsRecord();
+    WideSettings = WideSettingsRecord();
     HANDLE store = OpenStore();
     if (store == INVALID_HANDLE_VALUE)
         return;
     Settings = NormalSettings(ReadNumber(store, L"ConvertMode", 0), ReadNumber(store, L"ProcessSubDir", 0));
+    WideSettings.ConvertBinary = ReadNumber(store, L"ConvertBinary", 0) != 0;
     CloseStore(store);
 }
 
@@ -45,5 +49,6 @@ void SaveSettings()
         return;
     WriteNumber(store, L"ConvertMode", Settings.ConvertMode);
     WriteNumber(store, L"ProcessSubDir", Settings.ProcessSubDir);
+    WriteNumber(store, L"ConvertBinary", WideSettings.ConvertBinary);
     CloseStore(store);
 }

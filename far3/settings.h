@@ -4,7 +4,14 @@
 
 #include "../run/choices.h"
 
-// Reads the stored choices into Settings; what is not stored (the first
-// run) stays at its default.
+// The wide module's own choice beside the two both modules have.
+struct WideSettingsRecord {
+    DWORD ConvertBinary; // non-zero: files with NUL bytes are converted too
+};
+
+extern WideSettingsRecord WideSettings;
+
+// Reads the stored choices into Settings and WideSettings; what is not
+// stored (the first run) stays at its default.
 void LoadSettings();
 void SaveSettings();

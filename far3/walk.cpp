@@ -28,11 +28,18 @@ Entry EntryOf(const PluginPanelItem &item)
     return {item.FileName ? item.FileName : L"", DWORD(item.FileAttributes), identity};
 }
 
-static void ConvertOne(const Entry &entry)
+// A binary file met inside a selected folder is only counted: the user
+// asked for the folder's text. One selected by itself is named.
+static void ConvertOne(const Entry &entry, bool selected)
 {
     if (!Proceed(entry.path))
         return;
-    Report(Unconverted, entry.path.c_str(), RewriteWide(entry.path, &entry.identity, Settings.ConvertMode));
+    ConvertRules rules = {Settings.ConvertMode, true, WideSettings.ConvertBinary != 0};
+    Outcome outcome = RewriteWide(entry.path, &entry.identity, rules);
+    if (outcome == BinaryFile && !selected)
+        Run.binaries++;
+    else
+        Report(Unconverted, entry.path.c_str(), outcome);
     Run.done++;
 }
 
@@ -55,7 +62,7 @@ static void ConvertListing(const std::wstring &folder, const PluginPanelItem *it
         if (what == Listed::Link)
             Report(Unconverted, entry.path.c_str(), ALink);
         else if (seen.insert(entry.path).second)
-            ConvertOne(entry);
+            ConvertOne(entry, false);
         return !Run.stopped;
     });
 }
@@ -83,7 +90,7 @@ static Outcome WalkFolder(const Entry &entry)
 void ProcessSelected(const Entry &entry)
 {
     if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
-        ConvertOne(entry);
+        ConvertOne(entry, true);
     else if (Settings.ProcessSubDir)
         Report(Unconverted, entry.path.c_str(), WalkFolder(entry));
 }

@@ -28,8 +28,9 @@ std::wstring LongForm(const std::wstring &path);
 // An entry as the host describes it in a panel item or a listing.
 Entry EntryOf(const PluginPanelItem &item);
 
-// Converts the file at a full path through a temporary in its own folder.
-Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, DWORD mode,
+// Converts the file at a full path through a temporary in its own folder,
+// unless it needs no change.
+Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, const ConvertRules &rules,
                     const ConvertAreas &areas = AreasFor<WideBlockSize, WideBlockSize>());
 
 // Converts the file an entry names, or, with recursion on and a folder,
@@ -38,7 +39,8 @@ void ProcessSelected(const Entry &entry);
 
 // What the run did beside what it could not convert.
 struct RunRecord {
-    size_t done;  // files handled
+    size_t done;     // files handled
+    size_t binaries; // binary files left alone inside selected folders
     bool stopped; // the user asked to stop; nothing more is touched
 };
 

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SourceAt = ReadsDone = 0;
     Target.clear();
     Writes.clear();
-    if (ConvertInBlocks((HANDLE)1, (HANDLE)2, mode, {in, out, BlockSize, grain}) != Converted)
+    if (ConvertInBlocks((HANDLE)1, (HANDLE)2, {mode, false, true}, {in, out, BlockSize, grain}) != Converted)
         abort();
     // A grain of one byte: a write per block read. A larger one: each
     // write a grain, as soon as one is ready; at the end, what waits and

@@ -28,6 +28,19 @@ struct RECT {
     LONG left, top, right, bottom;
 };
 
+struct WIN32_FILE_ATTRIBUTE_DATA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+};
+
+enum GET_FILEEX_INFO_LEVELS {
+    GetFileExInfoStandard,
+};
+
 struct BY_HANDLE_FILE_INFORMATION {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;
@@ -67,6 +80,13 @@ typedef DWORD SECURITY_INFORMATION;
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define MOVEFILE_REPLACE_EXISTING 1u
+#define MOVEFILE_WRITE_THROUGH 8u
+#define ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 1177u
+#define FILE_ATTRIBUTE_COMPRESSED 0x800u
+#define FILE_ATTRIBUTE_ENCRYPTED 0x4000u
+#define REPLACEFILE_WRITE_THROUGH 1u
+#define FILE_BEGIN 0u
+#define INVALID_SET_FILE_POINTER 0xFFFFFFFFu
 #define OWNER_SECURITY_INFORMATION 1u
 #define GROUP_SECURITY_INFORMATION 2u
 #define DELETE 0x00010000u
@@ -104,6 +124,11 @@ BOOL SetFileTime(HANDLE file, const FILETIME *creation, const FILETIME *access,
                  const FILETIME *write);
 BOOL CloseHandle(HANDLE object);
 BOOL MoveFileExA(const char *from, const char *to, DWORD flags);
+BOOL ReplaceFileA(const char *replaced, const char *replacement, const char *backup, DWORD flags, void *exclude,
+                  void *reserved);
+BOOL FlushFileBuffers(HANDLE file);
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG *distanceHigh, DWORD method);
+BOOL GetFileAttributesExA(const char *name, GET_FILEEX_INFO_LEVELS level, void *data);
 BOOL DeleteFileA(const char *name);
 DWORD GetFileAttributesA(const char *name);
 BOOL SetFileAttributesA(const char *name, DWORD attributes);

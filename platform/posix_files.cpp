@@ -249,6 +249,21 @@ BOOL CloseHandle(HANDLE object)
     return close(FdOf(object)) == 0;
 }
 
+// With write-through, the folder's new names reach the disk too.
+static void WriteThrough(const char *path)
+{
+    char folder[MAX_PATH];
+    snprintf(folder, sizeof folder, "%s", path);
+    char *slash = strrchr(folder, '/');
+    if (slash)
+        slash[1] = '\0';
+    int fd = open(slash ? folder : ".", O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
 // Only the replacing move exists here; rename() never copies, so a move
 // across file systems fails as it does on Windows without the copy flag.
 BOOL MoveFileExA(const char *from, const char *to, DWORD flags)
@@ -257,7 +272,48 @@ BOOL MoveFileExA(const char *from, const char *to, DWORD flags)
     if (!(flags & MOVEFILE_REPLACE_EXISTING) || !NativePath(from, source, sizeof source) ||
         !NativePath(to, target, sizeof target))
         return 0;
-    return rename(source, target) == 0 || Failed();
+    if (rename(source, target) != 0)
+        return Failed();
+    if (flags & MOVEFILE_WRITE_THROUGH)
+        WriteThrough(target);
+    return 1;
+}
+
+// The replaced file must exist, as on Windows, and goes to backup first.
+BOOL ReplaceFileA(const char *replaced, const char *replacement, const char *backup, DWORD flags, void *, void *)
+{
+    char target[MAX_PATH], source[MAX_PATH], kept[MAX_PATH];
+    if (!backup || !NativePath(replaced, target, sizeof target) || !NativePath(replacement, source, sizeof source) ||
+        !NativePath(backup, kept, sizeof kept))
+        return 0;
+    if (rename(target, kept) != 0)
+        return Failed();
+    if (rename(source, target) != 0) {
+        Failed();
+        LastError = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+        return 0;
+    }
+    if (flags & REPLACEFILE_WRITE_THROUGH)
+        WriteThrough(target);
+    return 1;
+}
+
+BOOL FlushFileBuffers(HANDLE file)
+{
+    return fsync(FdOf(file)) == 0 || Failed();
+}
+
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG *distanceHigh, DWORD method)
+{
+    off_t at = distanceHigh ? (off_t)((uint64_t)(uint32_t)*distanceHigh << 32 | (uint32_t)distance) : distance;
+    off_t moved = method == FILE_BEGIN ? lseek(FdOf(file), at, SEEK_SET) : -1;
+    if (moved < 0) {
+        Failed();
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (distanceHigh)
+        *distanceHigh = (LONG)((uint64_t)moved >> 32);
+    return (DWORD)moved;
 }
 
 BOOL DeleteFileA(const char *name)
@@ -301,6 +357,21 @@ DWORD GetFileAttributesA(const char *name)
     if (S_ISLNK(info.st_mode) && stat(path, &target) == 0 && S_ISDIR(target.st_mode))
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
     return attributes;
+}
+
+BOOL GetFileAttributesExA(const char *name, GET_FILEEX_INFO_LEVELS, void *data)
+{
+    char path[MAX_PATH];
+    struct stat info;
+    if (!NativePath(name, path, sizeof path) || lstat(path, &info) != 0)
+        return Failed();
+    WIN32_FILE_ATTRIBUTE_DATA &found = *(WIN32_FILE_ATTRIBUTE_DATA *)data;
+    found.dwFileAttributes = GetFileAttributesA(name);
+    found.ftCreationTime = found.ftLastWriteTime = FileTimeOf(info.st_mtim);
+    found.ftLastAccessTime = FileTimeOf(info.st_atim);
+    found.nFileSizeHigh = (DWORD)((uint64_t)info.st_size >> 32);
+    found.nFileSizeLow = (DWORD)info.st_size;
+    return 1;
 }
 
 BOOL SetFileAttributesA(const char *name, DWORD attributes)

@@ -17,6 +17,7 @@ static const char Usage[] =
     "  DIR                        the active panel's directory; each NAME an entry of DIR the user selected\n"
     "  --to unix|windows          the radio button the user picks (default: leave the preset)\n"
     "  --subdirs | --no-subdirs   the recursion box (default: leave the preset)\n"
+    "  --binary | --no-binary     wide modules: the box for converting binary files too (default: leave it)\n"
     "  --this-run-only            tick the this-run-only box\n"
     "  --cancel                   close the dialog with Escape instead of the accept button\n"
     "  --listing direct|subtree   single-byte modules: how GetDirList answers (default direct; subtree is\n"
@@ -60,6 +61,8 @@ static bool ParseOption(int argc, char **argv, int &i, Options &options)
         options.user.pickRadio = value == "unix" ? 1 : 2;
     } else if (arg == "--subdirs" || arg == "--no-subdirs") {
         options.user.subdirs = arg == "--subdirs";
+    } else if (arg == "--binary" || arg == "--no-binary") {
+        options.user.binaryToo = arg == "--binary";
     } else if (arg == "--this-run-only") {
         options.user.thisRunOnly = true;
     } else if (arg == "--cancel") {

@@ -7,7 +7,9 @@
 #include <fstream>
 
 // Radio buttons and check boxes are counted in the order the dialog lists
-// them, as a user reads them from the top.
+// them, as a user reads them from the top: the first box is the
+// recursion's, the last "this run only", and the wide module's dialog has
+// the one for binary files between them.
 static DrawnItem *NthItemOfType(std::vector<DrawnItem> &items, int type, int n)
 {
     for (DrawnItem &item : items)
@@ -26,7 +28,12 @@ void AnswerDialog(std::vector<DrawnItem> &items, const Scenario &user)
     }
     if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, 1); box && user.subdirs >= 0)
         box->selected = user.subdirs;
-    if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, 2); box && user.thisRunOnly)
+    int boxes = 0;
+    for (const DrawnItem &item : items)
+        boxes += item.type == DrawnCheckBox;
+    if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, 2); box && boxes == 3 && user.binaryToo >= 0)
+        box->selected = user.binaryToo;
+    if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, boxes); box && boxes > 1 && user.thisRunOnly)
         box->selected = 1;
 }
 

@@ -34,6 +34,7 @@ struct Scenario {
     // button; -1 leaves the box as preset, 0 or 1 sets it.
     int pickRadio = 0;
     int subdirs = -1;
+    int binaryToo = -1; // the wide module's box for binary files
     bool thisRunOnly = false;
     DialogClose close = DialogClose::Accept;
 

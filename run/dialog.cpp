@@ -5,22 +5,36 @@ enum : uint32_t {
     Separator = TraitBoxColor | TraitSeparator,
 };
 
-const DialogShape ConversionDialog[DialogItemCount] = {
-    {KindDoubleBox, 3, 1, 42, 10, 0, false, MsgTitle, nullptr},
-    {KindRadioButton, 5, 2, 0, 0, TraitGroup, false, -1, "to &Unix"},
-    {KindRadioButton, 5, 3, 0, 0, 0, false, -1, "to &Windows"},
-    {KindText, 5, 4, 0, 0, Separator, false, -1, ""},
-    {KindCheckBox, 5, 5, 0, 0, 0, false, MsgProcessSubDir, nullptr},
-    {KindText, 5, 6, 0, 0, Separator, false, -1, ""},
-    {KindCheckBox, 5, 7, 0, 0, 0, false, MsgThisRunOnly, nullptr},
-    {KindText, 5, 8, 0, 0, Separator, false, -1, ""},
-    {KindButton, 0, 9, 0, 0, TraitCenterGroup, true, MsgAccept, nullptr},
-    {KindButton, 0, 9, 0, 0, TraitCenterGroup, false, MsgCancel, nullptr},
-};
-
-int ModeItem(DWORD mode)
+DialogLayout LayOutDialog(int binaryToo)
 {
-    return mode == ModeToLf ? ToLfItem : ToCrLfItem;
+    DialogLayout d = {};
+    unsigned char y = 2;
+    auto add = [&d](const DialogShape &shape) {
+        d.items[d.count] = shape;
+        return d.count++;
+    };
+    auto checkBox = [&](int message) { return add({KindCheckBox, 5, y++, 0, 0, 0, false, message, nullptr}); };
+    auto separator = [&] { add({KindText, 5, y++, 0, 0, Separator, false, -1, ""}); };
+    add({KindDoubleBox, 3, 1, 42, 0, 0, false, MsgTitle, nullptr});
+    d.toLf = add({KindRadioButton, 5, y++, 0, 0, TraitGroup, false, -1, "to &Unix"});
+    d.toCrLf = add({KindRadioButton, 5, y++, 0, 0, 0, false, -1, "to &Windows"});
+    separator();
+    d.subDir = checkBox(MsgProcessSubDir);
+    d.binaryToo = binaryToo >= 0 ? checkBox(binaryToo) : -1;
+    separator();
+    d.thisRunOnly = checkBox(MsgThisRunOnly);
+    separator();
+    d.accept = add({KindButton, 0, y, 0, 0, TraitCenterGroup, true, MsgAccept, nullptr});
+    add({KindButton, 0, y, 0, 0, TraitCenterGroup, false, MsgCancel, nullptr});
+    d.items[0].y2 = (unsigned char)(y + 1);
+    d.width = 46;
+    d.height = y + 3;
+    return d;
+}
+
+int ModeItem(const DialogLayout &dialog, DWORD mode)
+{
+    return mode == ModeToLf ? dialog.toLf : dialog.toCrLf;
 }
 
 bool ChosenSettings(bool toLf, bool toCrLf, bool subdirs, SettingsRecord &chosen)

@@ -6,22 +6,6 @@
 
 #include <cstdint>
 
-enum DialogItems {
-    FrameItem,
-    ToLfItem,
-    ToCrLfItem,
-    SubDirItem = 4,
-    ThisRunOnlyItem = 6,
-    AcceptItem = 8,
-    CancelItem,
-    DialogItemCount,
-};
-
-enum : int {
-    DialogWidth = 46,
-    DialogHeight = 12,
-};
-
 // Item types and flags, with the values both host interfaces give them.
 enum DialogKind : unsigned char {
     KindText = 0,
@@ -49,10 +33,24 @@ struct DialogShape {
     const char *literal;
 };
 
-extern const DialogShape ConversionDialog[DialogItemCount];
+enum : int {
+    MostDialogItems = 16,
+};
+
+// The dialog's items, top to bottom, and where the ones read back stand.
+struct DialogLayout {
+    DialogShape items[MostDialogItems];
+    int count, width, height;
+    int toLf, toCrLf, subDir, binaryToo, thisRunOnly, accept; // binaryToo: -1 when absent
+};
+
+// The double box with the two targets, the recursion box, the module's own
+// boxes (binaryToo: the catalogue's text of a box for binary files, or -1
+// for none), "this run only" and the buttons, groups apart by separators.
+DialogLayout LayOutDialog(int binaryToo);
 
 // The radio button the remembered mode turns on and focuses.
-int ModeItem(DWORD mode);
+int ModeItem(const DialogLayout &dialog, DWORD mode);
 
 // The choices of an accepted dialog; false when neither target was on.
 bool ChosenSettings(bool toLf, bool toCrLf, bool subdirs, SettingsRecord &chosen);

@@ -26,5 +26,6 @@ enum Messages {
     MsgNotListed,
     // A run on a panel that shows no files on disk.
     MsgNoFilesOnDisk,
+    MsgChangedMeanwhile,
     MsgSharedCount
 };

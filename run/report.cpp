@@ -12,6 +12,7 @@ int ReasonMessage(Outcome why)
         {Unreadable, MsgUnreadable},     {Unwritable, MsgUnwritable},
         {NotReplaced, MsgNotReplaced},   {NameUnusable, MsgNameUnusable},
         {PathTooLong, MsgPathTooLong},   {NotListed, MsgNotListed},
+        {ChangedMeanwhile, MsgChangedMeanwhile},
     };
     for (const auto &reason : reasons)
         if (reason.why == why)

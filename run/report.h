@@ -46,10 +46,10 @@ template <class Path> struct RunReport {
     size_t Listed() const { return count < ReportedEntries ? count : ReportedEntries; }
 };
 
-// Notes path unless outcome is Converted or LeftAlone.
+// Notes path unless the outcome is done or LeftAlone.
 template <class Path, class Char> void Report(RunReport<Path> &report, const Char *path, Outcome outcome)
 {
-    if (outcome == Converted || outcome == LeftAlone)
+    if (Done(outcome) || outcome == LeftAlone)
         return;
     if (report.count < ReportedEntries) {
         KeepPath(report.first[report.count].path, path);
@@ -58,5 +58,6 @@ template <class Path, class Char> void Report(RunReport<Path> &report, const Cha
     report.count++;
 }
 
-// The catalogue's text for why an entry was not converted.
+// The catalogue's text, of those both modules have, for why an entry was
+// not converted.
 int ReasonMessage(Outcome why);

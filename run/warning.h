@@ -77,11 +77,11 @@ template <class Char> void UnconvertedLine(const Char *path, const Char *folder,
 
 // The warning's lines into lines (WarningLines of them at most), their
 // texts kept in text (WarningTexts of them); message(n) gives the
-// catalogue's text n. Returns how many lines there are, 0 when the run
-// converted everything.
-template <class Char, class Path, class Message>
-size_t ListUnconverted(const RunReport<Path> &report, const Char *folder, Message message, WarningLine<Char> *text,
-                       const Char **lines)
+// catalogue's text n, reason(why) the number of an outcome's text. Returns
+// how many lines there are, 0 when the run converted everything.
+template <class Char, class Path, class Message, class Reason>
+size_t ListUnconverted(const RunReport<Path> &report, const Char *folder, Message message, Reason reason,
+                       WarningLine<Char> *text, const Char **lines)
 {
     if (report.count == 0)
         return 0;
@@ -91,7 +91,7 @@ size_t ListUnconverted(const RunReport<Path> &report, const Char *folder, Messag
     lines[count++] = text[0].text;
     for (size_t i = 0; i < listed; i++) {
         const UnconvertedEntry<Path> &entry = report.first[i];
-        UnconvertedLine(PathText(entry.path), folder, message(ReasonMessage(entry.why)), text[i + 1]);
+        UnconvertedLine(PathText(entry.path), folder, message(reason(entry.why)), text[i + 1]);
         lines[count++] = text[i + 1].text;
     }
     if (report.count > listed) {

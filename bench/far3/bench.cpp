@@ -121,7 +121,7 @@ static void BlockSizes(int repetitions)
         for (int i = 0; i < 2 * repetitions; i++) {
             floor.push_back(Settled("sizes.txt", Seconds([&] { FloorCopy(Here("sizes.txt"), block); })));
             rewrite.push_back(
-                Settled("sizes.txt", Seconds([&] { RewriteWide(Here("sizes.txt"), nullptr, i % 2, areas); })));
+                Settled("sizes.txt", Seconds([&] { RewriteWide(Here("sizes.txt"), nullptr, {DWORD(i % 2), true, false}, areas); })));
         }
         printf("  %7u bytes   %7.0f | %7.0f   x floor %s\n", (unsigned)block, 64 / Median(floor),
                64 / Median(rewrite), AgainstFloor(rewrite, floor).c_str());

@@ -1,7 +1,8 @@
 // Faults under the wide module's rewrite, in the 64-bit build: reads and
 // writes that fail part-way (the link points the module's imports of
-// ReadFile and WriteFile here), a source that vanishes or is locked once the
-// panel was read, a source that is a folder. Whatever fails, the source
+// ReadFile, WriteFile and the calls around the move here), a source that
+// vanishes or is locked once the panel was read, a source that is a folder,
+// another program writing to the file just before the move. Whatever fails, the source
 // stays byte-identical with its time stamps, no temporary is left, the
 // warning names it with its reason, and the run goes on with the next file.
 #include "wide_support.h"
@@ -19,8 +20,18 @@ static bool FaultDue(int &countdown)
     return countdown > 0 && --countdown == 0;
 }
 
+// What another program does to a file right before the module's last look
+// at it, and the calls that decide whether a crash could lose it.
+static std::function<void(const wchar_t *path)> BeforeTheLastLook;
+static std::vector<std::string> DiskCalls;
+
+typedef BOOL(WINAPI *AttributesCall)(const wchar_t *, GET_FILEEX_INFO_LEVELS, void *);
+typedef BOOL(WINAPI *FlushCall)(HANDLE);
+typedef BOOL(WINAPI *MoveCall)(const wchar_t *, const wchar_t *, DWORD);
+
 extern "C" {
-extern void *__real___imp_ReadFile, *__real___imp_WriteFile;
+extern void *__real___imp_ReadFile, *__real___imp_WriteFile, *__real___imp_GetFileAttributesExW,
+    *__real___imp_FlushFileBuffers, *__real___imp_MoveFileExW;
 
 static BOOL WINAPI FaultyRead(HANDLE file, void *buffer, DWORD size, DWORD *got, OVERLAPPED *ov)
 {
@@ -42,7 +53,29 @@ static BOOL WINAPI FaultyWrite(HANDLE file, const void *buffer, DWORD size, DWOR
     return ((WriteFileCall)__real___imp_WriteFile)(file, buffer, size, put, ov);
 }
 
-void *__wrap___imp_ReadFile = (void *)FaultyRead, *__wrap___imp_WriteFile = (void *)FaultyWrite;
+static BOOL WINAPI LastLook(const wchar_t *path, GET_FILEEX_INFO_LEVELS level, void *data)
+{
+    if (BeforeTheLastLook)
+        BeforeTheLastLook(path);
+    BeforeTheLastLook = nullptr;
+    return ((AttributesCall)__real___imp_GetFileAttributesExW)(path, level, data);
+}
+
+static BOOL WINAPI NotedFlush(HANDLE file)
+{
+    DiskCalls.push_back("flush");
+    return ((FlushCall)__real___imp_FlushFileBuffers)(file);
+}
+
+static BOOL WINAPI NotedMove(const wchar_t *from, const wchar_t *to, DWORD flags)
+{
+    DiskCalls.push_back(flags & MOVEFILE_WRITE_THROUGH ? "move written through" : "move");
+    return ((MoveCall)__real___imp_MoveFileExW)(from, to, flags);
+}
+
+void *__wrap___imp_ReadFile = (void *)FaultyRead, *__wrap___imp_WriteFile = (void *)FaultyWrite,
+     *__wrap___imp_GetFileAttributesExW = (void *)LastLook, *__wrap___imp_FlushFileBuffers = (void *)NotedFlush,
+     *__wrap___imp_MoveFileExW = (void *)NotedMove;
 }
 
 namespace {
@@ -62,7 +95,8 @@ struct Fault {
     std::function<void(const std::wstring &victim)> prepare; // once the panel was read
     std::function<void()> arm;
     const char *named; // the victim's line in the warning; null: not named
-    bool victimStays;  // byte for byte, with its time stamps
+    bool victimStays;  // byte for byte (and what another program added)
+    std::string added = "";
 };
 
 void PrintTo(const Fault &f, std::ostream *os)
@@ -94,6 +128,16 @@ const Fault Faults[] = {
          CreateDirectoryW(Long(victim).c_str(), nullptr);
      },
      [] {}, nullptr, false},
+    {"ChangedWhileConverting", NothingMore,
+     [] {
+         BeforeTheLastLook = [](const wchar_t *path) {
+             HANDLE file = CreateFileW(path, FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+             DWORD put;
+             WriteFile(file, "more\r\n", 6, &put, nullptr);
+             CloseHandle(file);
+         };
+     },
+     "a-victim: changed while converting", true, "more\r\n"},
 };
 
 class WideUnderFault : public ::testing::TestWithParam<Fault> {
@@ -101,6 +145,7 @@ protected:
     void TearDown() override
     {
         ReadsBeforeFault = WritesBeforeFault = 0;
+        BeforeTheLastLook = nullptr;
         if (LockHolder != INVALID_HANDLE_VALUE)
             CloseHandle(LockHolder);
         LockHolder = INVALID_HANDLE_VALUE;
@@ -123,7 +168,7 @@ TEST_P(WideUnderFault, LeavesTheVictimAsItWasAndGoesOn)
     f.prepare(victim);
     f.arm();
     PickMenuEntry();
-    bool countersRanOut = ReadsBeforeFault == 0 && WritesBeforeFault == 0;
+    bool countersRanOut = ReadsBeforeFault == 0 && WritesBeforeFault == 0 && !BeforeTheLastLook;
     TearDown();
 
     EXPECT_TRUE(countersRanOut) << "the fault was never met";
@@ -132,8 +177,8 @@ TEST_P(WideUnderFault, LeavesTheVictimAsItWasAndGoesOn)
         warning = {Title, "Not converted: 1", f.named};
     EXPECT_EQ(Wide.warning, warning);
     if (f.victimStays) {
-        EXPECT_TRUE(Get(victim) == Original) << "the victim changed";
-        EXPECT_TRUE(SameTime(TimesAt(victim).write, before.write));
+        EXPECT_TRUE(Get(victim) == Original + f.added) << "the victim is not as it was";
+        EXPECT_TRUE(f.added.size() || SameTime(TimesAt(victim).write, before.write));
     }
     EXPECT_EQ(Get(other), "x\ny\n");
     EXPECT_EQ(TemporariesBelow(Narrow(root)), 0);
@@ -141,5 +186,21 @@ TEST_P(WideUnderFault, LeavesTheVictimAsItWasAndGoesOn)
 
 INSTANTIATE_TEST_SUITE_P(Matrix, WideUnderFault, ::testing::ValuesIn(Faults),
                          [](const ::testing::TestParamInfo<Fault> &info) { return info.param.name; });
+
+// A crash of the system right after the move finds the file old or new,
+// never empty: the converted data reaches the disk before the temporary
+// takes the file's place, and the move itself is written through.
+TEST(WideDisk, TheDataIsOnTheDiskBeforeTheMove)
+{
+    std::wstring root = Root();
+    Put(root + L"\\f.txt", "a\r\nb\r\n");
+    LoadModule(root);
+    Wide.selection = {"f.txt"};
+    Wide.pickRadio = 1;
+    DiskCalls.clear();
+    PickMenuEntry();
+    EXPECT_EQ(Get(root + L"\\f.txt"), "a\nb\n");
+    EXPECT_EQ(DiskCalls, std::vector<std::string>({"flush", "move written through"}));
+}
 
 } // namespace

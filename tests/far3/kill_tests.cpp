@@ -87,7 +87,7 @@ TEST(WideKill, EveryFileIsWholeAfterAKill)
         for (const auto &[path, text] : originals) {
             std::string now = Get(path);
             ASSERT_TRUE(now == text || now == ModelConvert(text, 0))
-                << "kill " << kill << ": " << Narrow(path) << " is neither as it was nor converted";
+                << "kill " << kill << ": " << Narrow(path) << " is neither as it was nor converted: " << now.size() << " bytes, " << now.substr(0, 20);
             converted += now != text;
         }
         midRun += converted > 0 && converted < originals.size();

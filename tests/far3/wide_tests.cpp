@@ -33,11 +33,12 @@ TEST(WideInterface, RecordsAndFlagsReachTheHostWhole)
 
     // Flags above bit 31 and the items' pointer-sized fields, as the host
     // read them from the module's array.
-    ASSERT_EQ(Wide.dialogFlags.size(), 10u);
-    EXPECT_EQ(Wide.dialogFlags[8], DIF_CENTERGROUP | DIF_DEFAULTBUTTON);
+    ASSERT_EQ(Wide.dialogFlags.size(), 11u);
+    EXPECT_EQ(Wide.dialogFlags[9], DIF_CENTERGROUP | DIF_DEFAULTBUTTON);
     EXPECT_EQ(Wide.dialogFlags[1], DIF_GROUP | DIF_FOCUS);
     EXPECT_EQ(Wide.dialogAsShown[0].x2, 42);
     EXPECT_EQ(Wide.dialogAsShown[4].text, "Process &subdirectories");
+    EXPECT_EQ(Wide.dialogAsShown[5].text, "Convert &binary files too");
     EXPECT_EQ(Wide.dialogAsShown[1].selected, 1);
 
     // The Russian catalogue lines up with the English one.
@@ -216,26 +217,29 @@ TEST(WideSettings, ChoicesAreRememberedUnlessForThisRunOnly)
 {
     std::wstring root = Root();
     Put(root + L"\\f.txt", "f\n");
-    auto run = [&](int radio, int subdirs, bool thisRunOnly, DialogClose close) {
+    auto run = [&](int radio, int subdirs, int binaryToo, bool thisRunOnly, DialogClose close) {
         LoadModule(root);
         Wide.selection = {"f.txt"};
         Wide.pickRadio = radio;
         Wide.subdirs = subdirs;
+        Wide.binaryToo = binaryToo;
         Wide.thisRunOnly = thisRunOnly;
         Wide.close = close;
         PickMenuEntry();
     };
     auto stored = [&] { return Wide.settings.begin()->second; };
-    run(2, 1, false, DialogClose::Accept);
+    run(2, 1, 1, false, DialogClose::Accept);
     EXPECT_EQ(Get(root + L"\\f.txt"), "f\r\n");
-    std::map<std::wstring, uint64_t> windowsWithSubdirs = {{L"ConvertMode", 1}, {L"ProcessSubDir", 1}};
+    std::map<std::wstring, uint64_t> windowsWithSubdirs = {
+        {L"ConvertBinary", 1}, {L"ConvertMode", 1}, {L"ProcessSubDir", 1}};
     EXPECT_EQ(stored(), windowsWithSubdirs);
-    run(1, 0, true, DialogClose::Accept);
+    run(1, 0, 0, true, DialogClose::Accept);
     EXPECT_EQ(Get(root + L"\\f.txt"), "f\n");
     EXPECT_EQ(stored(), windowsWithSubdirs);
-    run(0, -1, false, DialogClose::Escape);
+    run(0, -1, -1, false, DialogClose::Escape);
     EXPECT_EQ(Wide.dialogAsShown[2].selected, 1); // to Windows
     EXPECT_EQ(Wide.dialogAsShown[4].selected, 1); // subdirectories
+    EXPECT_EQ(Wide.dialogAsShown[5].selected, 1); // binary files too
     EXPECT_EQ(Get(root + L"\\f.txt"), "f\n");
 }
 
