@@ -54,12 +54,12 @@ void BackdateAt(const std::wstring &path)
 {
     const unsigned long long day = 864000000000ull;
     FileTimes times = TimesAt(path);
-    for (FILETIME *t : {&times.creation, &times.write}) {
+    for (FILETIME *t : {&times.creation, &times.access, &times.write}) {
         unsigned long long ticks = ((unsigned long long)t->dwHighDateTime << 32 | t->dwLowDateTime) - day;
         *t = {DWORD(ticks), DWORD(ticks >> 32)};
     }
     HANDLE file = CreateFileW(Long(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_TRUE(SetFileTime(file, &times.creation, nullptr, &times.write)) << Narrow(path);
+    EXPECT_TRUE(SetFileTime(file, &times.creation, &times.access, &times.write)) << Narrow(path);
     CloseHandle(file);
 }
 

@@ -17,7 +17,7 @@ std::wstring Long(const std::wstring &path);
 void Put(const std::wstring &path, const std::string &bytes);
 std::string Get(const std::wstring &path);
 FileTimes TimesAt(const std::wstring &path);
-// Moves a file's creation and last-write times one day into the past.
+// Moves a file's three time stamps one day into the past.
 void BackdateAt(const std::wstring &path);
 // How many cvt temporaries lie anywhere below root; with remove, removed.
 int TemporariesBelow(const std::string &root, bool remove = false);
