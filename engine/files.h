@@ -39,6 +39,38 @@ inline bool DescribeAt(const char *path, WIN32_FILE_ATTRIBUTE_DATA &data)
 {
     return GetFileAttributesExA(path, GetFileExInfoStandard, &data);
 }
+
+// Whether the reparse point at path is a link to another name (a symbolic
+// link, a junction, a mount point). Others, such as the placeholders of a
+// synchronised folder or deduplicated files, are read as what they show.
+// Where that cannot be told (no tag reported, as under Wine), it is taken
+// for a link.
+#ifdef _WIN32
+template <class Data> bool IsNameSurrogate(HANDLE search, const Data &found)
+{
+    if (search == INVALID_HANDLE_VALUE)
+        return true;
+    FindClose(search);
+    return !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || found.dwReserved0 == 0 ||
+           IsReparseTagNameSurrogate(found.dwReserved0);
+}
+inline bool LinksToAnotherName(const char *path)
+{
+    WIN32_FIND_DATAA found;
+    return IsNameSurrogate(FindFirstFileA(path, &found), found);
+}
+inline bool LinksToAnotherName(const wchar_t *path)
+{
+    WIN32_FIND_DATAW found;
+    return IsNameSurrogate(FindFirstFileW(path, &found), found);
+}
+#else
+// The stand-in platform's only reparse points are symbolic links.
+inline bool LinksToAnotherName(const char *)
+{
+    return true;
+}
+#endif
 inline bool RemoveAt(const char *path)
 {
     return DeleteFileA(path);

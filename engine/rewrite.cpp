@@ -55,11 +55,12 @@ Outcome Refusal(DWORD attributes, DWORD links)
     return links > 1 ? HardLinked : Converted;
 }
 
-Outcome CheckSource(HANDLE source, const RewriteJob &job, BY_HANDLE_FILE_INFORMATION &info)
+Outcome CheckSource(HANDLE source, const RewriteJob &job, BY_HANDLE_FILE_INFORMATION &info, bool throughReparse)
 {
     if (!job.describe(source, info))
         return Unreadable;
-    Outcome outcome = Refusal(info.dwFileAttributes, info.nNumberOfLinks);
+    DWORD attributes = throughReparse ? info.dwFileAttributes & ~FILE_ATTRIBUTE_REPARSE_POINT : info.dwFileAttributes;
+    Outcome outcome = Refusal(attributes, info.nNumberOfLinks);
     if (outcome == Converted && job.expected && !IsListedFile(info, *job.expected))
         return NameUnusable;
     return outcome;

@@ -48,8 +48,10 @@ extern const SECURITY_INFORMATION AccessList, Owners;
 // Why a file with these attributes and this many names is not converted,
 // or Converted when nothing stands against it.
 Outcome Refusal(DWORD attributes, DWORD links);
-// The same for an open source, which must also be the file the host listed.
-Outcome CheckSource(HANDLE source, const RewriteJob &job, BY_HANDLE_FILE_INFORMATION &info);
+// The same for an open source, which must also be the file the host listed;
+// throughReparse: it was opened through a reparse point that is no link.
+Outcome CheckSource(HANDLE source, const RewriteJob &job, BY_HANDLE_FILE_INFORMATION &info,
+                    bool throughReparse = false);
 // Reads both access lists, converts source into temp, stamps it with the
 // source's times (as stamps holds them, or else as the reading left them)
 // and has its data reach the disk, then closes both.
@@ -123,7 +125,17 @@ HANDLE OpenSource(const Char *path, const RewriteJob &job, BY_HANDLE_FILE_INFORM
             outcome = OutcomeOfError(error);
         return source;
     }
-    if ((outcome = CheckSource(source, job, info)) != Converted) {
+    outcome = CheckSource(source, job, info);
+    if (outcome == ALink && !LinksToAnotherName(path)) {
+        CloseHandle(source);
+        source = OpenAt(path, GENERIC_READ | DELETE, 0, OPEN_EXISTING, 0);
+        if (source == INVALID_HANDLE_VALUE) {
+            outcome = OutcomeOfError(GetLastError());
+            return source;
+        }
+        outcome = CheckSource(source, job, info, true);
+    }
+    if (outcome != Converted) {
         CloseHandle(source);
         return INVALID_HANDLE_VALUE;
     }

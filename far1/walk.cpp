@@ -65,7 +65,8 @@ static void ProcessAt(const char *path, bool joined, const char *name, const FAR
     Outcome outcome = PathTooLong;
     // A directory link met inside the walk is not followed: it may lead out
     // of the selection, or back to an ancestor. A selected link still is.
-    if (joined && listed && Settings.ProcessSubDir && IsLinkedFolder(entry.dwFileAttributes))
+    if (joined && listed && Settings.ProcessSubDir && IsLinkedFolder(entry.dwFileAttributes) &&
+        LinksToAnotherName(path))
         outcome = ALink;
     else if (joined)
         outcome = Visit(path, entry);
@@ -122,9 +123,13 @@ static bool ConvertSubtree(const char *path, const PluginPanelItem *items, int c
     static const char *linkNames[KeptLinks];
     static size_t linkLengths[KeptLinks];
     LinkFence<char> fence(linkNames, linkLengths, KeptLinks);
-    auto entryAt = [items](size_t i) {
+    auto entryAt = [path, items](size_t i) {
         const FAR_FIND_DATA &entry = items[i].FindData;
-        return ListedName<char>{entry.cFileName, strnlen(entry.cFileName, MAX_PATH), entry.dwFileAttributes};
+        char name[MAX_PATH], full[MAX_PATH];
+        bool link = IsLinkedFolder(entry.dwFileAttributes) &&
+                    (!CopyName(entry.cFileName, sizeof name, name) || !JoinUnder(path, name, full) ||
+                     LinksToAnotherName(full));
+        return ListedName<char>{entry.cFileName, strnlen(entry.cFileName, MAX_PATH), entry.dwFileAttributes, link};
     };
     return PassOverSubtree(fence, (size_t)count, entryAt, [path, items](size_t i, Listed) {
         const FAR_FIND_DATA &entry = items[i].FindData;

@@ -53,7 +53,9 @@ static void ConvertListing(const std::wstring &folder, const PluginPanelItem *it
     std::unordered_set<std::wstring> seen;
     auto entryAt = [items](size_t i) {
         const wchar_t *name = items[i].FileName ? items[i].FileName : L"";
-        return ListedName<wchar_t>{name, TextLength(name), DWORD(items[i].FileAttributes)};
+        DWORD attributes = DWORD(items[i].FileAttributes);
+        bool link = IsLinkedFolder(attributes) && LinksToAnotherName(LongForm(name).c_str());
+        return ListedName<wchar_t>{name, TextLength(name), attributes, link};
     };
     PassOverSubtree(fence, count, entryAt, [&](size_t i, Listed what) {
         Entry entry = EntryOf(items[i]);

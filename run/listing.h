@@ -8,11 +8,14 @@
 #include "names.h"
 
 // A listed entry as the pass needs it: its name (length characters, not
-// necessarily terminated in the host's field) and its attributes.
+// necessarily terminated in the host's field), its attributes, and whether
+// it is a link to a folder (a folder whose reparse point leads to another
+// name; a synchronised folder's placeholder is a plain folder).
 template <class Char> struct ListedName {
     const Char *name;
     size_t length;
     DWORD attributes;
+    bool link;
 };
 
 // The folder links of one listing, by name; the caller gives the room.
@@ -26,7 +29,7 @@ public:
         kept = 0;
         for (size_t i = 0; i < count; i++) {
             ListedName<Char> entry = entryAt(i);
-            if (!IsLinkedFolder(entry.attributes))
+            if (!entry.link)
                 continue;
             if (kept == room)
                 return false;
@@ -66,10 +69,9 @@ bool PassOverSubtree(LinkFence<Char> &fence, size_t count, EntryAt entryAt, Visi
         return false;
     for (size_t i = 0; i < count; i++) {
         ListedName<Char> entry = entryAt(i);
-        bool link = IsLinkedFolder(entry.attributes);
-        if (fence.Below(entry) || (!link && (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)))
+        if (fence.Below(entry) || (!entry.link && (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)))
             continue;
-        if (!visit(i, link ? Listed::Link : Listed::File))
+        if (!visit(i, entry.link ? Listed::Link : Listed::File))
             break;
     }
     return true;
