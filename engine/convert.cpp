@@ -87,6 +87,7 @@ static bool Deliver(HANDLE target, const ConvertAreas &areas, const unsigned cha
 static Outcome Pass(HANDLE source, HANDLE target, const ConvertRules &rules, const ConvertAreas &areas)
 {
     DWORD filled = 0, waiting = 0;
+    uint64_t read = 0;
     bool more = true, first = true, changed = false;
     TextForm form = Bytes;
     while (more) {
@@ -100,6 +101,9 @@ static Outcome Pass(HANDLE source, HANDLE target, const ConvertRules &rules, con
         first = false;
         if (form == NoText || (form == Bytes && !rules.binaryToo && memchr(areas.in + filled, 0, got)))
             return BinaryFile;
+        read += got;
+        if (rules.goOn && !rules.goOn(read))
+            return Stopped;
         more = got != 0;
         filled += got;
         // Every piece of a block that was read may be followed by more

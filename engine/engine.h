@@ -4,6 +4,8 @@
 #include "../platform/platform.h"
 #include "scan.h"
 
+#include <cstdint>
+
 enum : DWORD {
     BlockSize = 2048,
 };
@@ -32,6 +34,7 @@ enum Outcome : int {
     NotListed,   // a folder whose listing failed
     BinaryFile,  // a NUL byte, and no UTF-16 text with its mark
     ChangedMeanwhile, // another program changed it while it was converted
+    Stopped,     // the user stopped the run inside it; it is as it was
 };
 
 // Whether an outcome leaves the file as the user asked for it.
@@ -85,10 +88,13 @@ template <DWORD Block, DWORD Grain = 1> ConvertAreas AreasFor()
 // UTF-16 byte-order mark is converted in its 16-bit units, and one that
 // starts with the UTF-32 mark is binary. Unless binaryToo, a binary file
 // (one holding a NUL byte, UTF-16 text aside) is left as it is.
+// goOn, where there is one, hears after each block how many bytes of the
+// file were read so far; false stops the conversion (Stopped).
 struct ConvertRules {
     DWORD mode;
     bool units;
     bool binaryToo;
+    bool (*goOn)(uint64_t bytesRead) = nullptr;
 };
 
 // Streams source into target, turning every CR LF, LF CR, lone CR and lone

@@ -93,8 +93,11 @@ static std::vector<Entry> Selection(const PanelInfo &panel, const std::wstring &
     std::vector<uint64_t> area;
     for (size_t i = 0; i < panel.SelectedItemsNumber; i++) {
         size_t size = (size_t)Far.PanelControl(PANEL_ACTIVE, FCTL_GETSELECTEDPANELITEM, (intptr_t)i, nullptr);
-        if (size < sizeof(PluginPanelItem))
+        if (size < sizeof(PluginPanelItem)) {
+            // Named by its place in the selection: the host gave no name.
+            Report(Unconverted, (L"#" + std::to_wstring(i + 1)).c_str(), Unreadable);
             continue;
+        }
         area.assign(size / 8 + 1, 0);
         FarGetPluginPanelItem get = {sizeof get, area.size() * 8, (PluginPanelItem *)area.data()};
         Far.PanelControl(PANEL_ACTIVE, FCTL_GETSELECTEDPANELITEM, (intptr_t)i, &get);
@@ -147,6 +150,18 @@ static void RefreshPanels()
     }
 }
 
+// The host's screen and taskbar while the run works, given back however it
+// ends.
+struct RunScreen {
+    HANDLE saved = Far.SaveScreen(0, 0, -1, -1);
+    RunScreen() { StartProgress(); }
+    ~RunScreen()
+    {
+        EndProgress();
+        Far.RestoreScreen(saved);
+    }
+};
+
 void RunConversion()
 {
     // Read from the store on every run, so a run for this time only leaves
@@ -164,14 +179,14 @@ void RunConversion()
     bool onDisk = havePanel && ShowsFilesOnDisk(panel.PanelType == PTYPE_FILEPANEL, (panel.Flags & PFLAGS_PLUGIN) != 0,
                                                 (panel.Flags & PFLAGS_REALNAMES) != 0);
     std::wstring folder = onDisk ? PanelFolder() : L"";
-    HANDLE screen = Far.SaveScreen(0, 0, -1, -1);
-    StartProgress();
     StartRun();
-    if (onDisk)
-        for (const Entry &entry : Selection(panel, folder))
-            if (!Run.stopped)
-                ProcessSelected(entry);
-    Far.RestoreScreen(screen);
+    {
+        RunScreen screen;
+        if (onDisk)
+            for (const Entry &entry : Selection(panel, folder))
+                if (!Run.stopped)
+                    ProcessSelected(entry);
+    }
     if (havePanel && !onDisk)
         ShowNoFilesOnDisk();
     ShowUnconverted(folder);

@@ -12,4 +12,6 @@ enum WideMessages {
     // Binary files: the dialog's box, and the reason for one selected.
     MsgConvertBinary,
     MsgBinaryFile,
+    // Progress inside a large file.
+    MsgMiBRead,
 };

@@ -185,6 +185,28 @@ enum SettingsCommand : int {
     SCTL_GET = 3,
 };
 
+// The host's own settings: SCTL_CREATE with the all-zero GUID opens them.
+enum : size_t {
+    FSSF_CONFIRMATIONS = 16,
+};
+
+enum AdvancedControlCommands : int {
+    ACTL_SETPROGRESSSTATE = 21,
+    ACTL_SETPROGRESSVALUE = 22,
+    ACTL_PROGRESSNOTIFY = 27,
+};
+
+enum TaskbarProgressState : intptr_t {
+    TBPS_NOPROGRESS = 0,
+    TBPS_NORMAL = 2,
+};
+
+struct ProgressValue {
+    size_t StructSize;
+    uint64_t Completed;
+    uint64_t Total;
+};
+
 enum FarSettingsType : int {
     FST_QWORD = 2,
 };
@@ -236,7 +258,9 @@ struct PluginStartupInfo {
     void(WINAPI *FreeDirList)(PluginPanelItem *items, size_t count);
     FarService FreePluginDirList, Viewer, Editor, Text, EditorControl;
     FarStandardFunctions *FSF;
-    FarService ShowHelp, AdvControl, InputBox, ColorDialog;
+    FarService ShowHelp;
+    intptr_t(WINAPI *AdvControl)(const GUID *plugin, AdvancedControlCommands command, intptr_t param1, void *param2);
+    FarService InputBox, ColorDialog;
     HANDLE(WINAPI *DialogInit)(const GUID *plugin, const GUID *id, intptr_t x1, intptr_t y1, intptr_t x2,
                                intptr_t y2, const wchar_t *helpTopic, const FarDialogItem *items, size_t count,
                                intptr_t reserved, FLAGS64 flags, DialogProc proc, void *param);
@@ -280,7 +304,11 @@ PINNED(PluginStartupInfo, DialogInit, 84, 168);
 PINNED(PluginStartupInfo, DialogRun, 88, 176);
 PINNED(PluginStartupInfo, DialogFree, 92, 184);
 PINNED(PluginStartupInfo, SendDlgMessage, 96, 192);
+PINNED(PluginStartupInfo, AdvControl, 72, 144);
 PINNED(PluginStartupInfo, SettingsControl, 124, 248);
+SIZED(ProgressValue, 24, 24);
+PINNED(ProgressValue, Completed, 8, 8);
+PINNED(ProgressValue, Total, 16, 16);
 PINNED(PluginStartupInfo, FreeScreen, 136, 272);
 
 SIZED(PluginMenuItem, 12, 24);
@@ -371,6 +399,7 @@ POPS(DialogRun, 4);
 POPS(DialogFree, 4);
 POPS(SendDlgMessage, 16);
 POPS(SettingsControl, 16);
+POPS(AdvControl, 16);
 POPS(FreeScreen, 4);
 
 #undef POPS

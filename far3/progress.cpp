@@ -11,30 +11,67 @@ enum : ULONGLONG {
 };
 
 static ULONGLONG Started, LastLook;
+static bool AskBeforeStopping, OnTheTaskbar;
+static const std::wstring *Current;
+
+// The host's confirmation of an interrupted operation, on unless the user
+// turned it off.
+static bool HostConfirmsStop()
+{
+    FarSettingsCreate create = {sizeof create, GUID(), INVALID_HANDLE_VALUE};
+    if (!Far.SettingsControl(INVALID_HANDLE_VALUE, SCTL_CREATE, 0, &create))
+        return true;
+    FarSettingsItem item = {sizeof item, FSSF_CONFIRMATIONS, L"Esc", FST_QWORD, {1}};
+    bool confirm = !Far.SettingsControl(create.Handle, SCTL_GET, 0, &item) || item.Value.Number != 0;
+    Far.SettingsControl(create.Handle, SCTL_FREE, 0, nullptr);
+    return confirm;
+}
 
 void StartProgress()
 {
     const wchar_t *lines[] = {Msg(MsgTitle), Msg(MsgWorking)};
     ShowBox(lines, 2);
     Started = LastLook = GetTickCount64();
+    AskBeforeStopping = HostConfirmsStop();
+    OnTheTaskbar = false;
+    Current = nullptr;
 }
 
-static void ShowProgress(const std::wstring &path)
+void EndProgress()
 {
-    WarningLine<wchar_t> done, shown;
+    if (!OnTheTaskbar)
+        return;
+    Far.AdvControl(&PluginGuid, ACTL_SETPROGRESSSTATE, TBPS_NOPROGRESS, nullptr);
+    Far.AdvControl(&PluginGuid, ACTL_PROGRESSNOTIFY, 0, nullptr);
+    OnTheTaskbar = false;
+}
+
+static void ShowProgress(uint64_t bytesRead)
+{
+    WarningLine<wchar_t> done, shown, read;
     WithCount(Msg(MsgFilesDone), Run.done, done);
-    ShortenMiddle(path.c_str(), WarningWidth, shown.text);
-    const wchar_t *lines[] = {Msg(MsgTitle), Msg(MsgWorking), done.text, shown.text};
-    ShowBox(lines, 4);
+    ShortenMiddle(Current ? Current->c_str() : L"", WarningWidth, shown.text);
+    WithCount(Msg(MsgMiBRead), size_t(bytesRead >> 20), read);
+    const wchar_t *lines[] = {Msg(MsgTitle), Msg(MsgWorking), done.text, shown.text, read.text};
+    // A file shows how far it is once there is a MiB of it to tell.
+    ShowBox(lines, bytesRead >> 20 ? 5 : 4);
+    if (!OnTheTaskbar)
+        Far.AdvControl(&PluginGuid, ACTL_SETPROGRESSSTATE, TBPS_NORMAL, nullptr);
+    OnTheTaskbar = true;
+    ProgressValue value = {sizeof value, Run.done, Run.listed > Run.done ? Run.listed : Run.done};
+    Far.AdvControl(&PluginGuid, ACTL_SETPROGRESSVALUE, 0, &value);
 }
 
 static bool UserStops()
 {
+    if (!AskBeforeStopping)
+        return true;
     const wchar_t *lines[] = {Msg(MsgTitle), Msg(MsgStopQuestion), Msg(MsgStopDetail)};
     return Far.Message(&PluginGuid, nullptr, FMSG_WARNING | FMSG_MB_YESNO, nullptr, lines, 3, 0) == 0;
 }
 
-bool Proceed(const std::wstring &path)
+// One look, at most every RedrawEvery ms: at the keyboard, then the box.
+static bool Look(uint64_t bytesRead)
 {
     if (Run.stopped)
         return false;
@@ -47,6 +84,17 @@ bool Proceed(const std::wstring &path)
         return false;
     }
     if (now - Started >= ShortRun)
-        ShowProgress(path);
+        ShowProgress(bytesRead);
     return true;
+}
+
+bool Proceed(const std::wstring &path)
+{
+    Current = &path;
+    return Look(0);
+}
+
+bool ProceedInFile(uint64_t bytesRead)
+{
+    return Look(bytesRead);
 }

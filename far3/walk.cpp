@@ -34,13 +34,13 @@ static void ConvertOne(const Entry &entry, bool selected)
 {
     if (!Proceed(entry.path))
         return;
-    ConvertRules rules = {Settings.ConvertMode, true, WideSettings.ConvertBinary != 0};
+    ConvertRules rules = {Settings.ConvertMode, true, WideSettings.ConvertBinary != 0, ProceedInFile};
     Outcome outcome = RewriteWide(entry.path, &entry.identity, rules);
     if (outcome == BinaryFile && !selected)
         Run.binaries++;
     else
         Report(Unconverted, entry.path.c_str(), outcome);
-    Run.done++;
+    Run.done += outcome != Stopped;
 }
 
 // Every file of the listing that lies below the folder, not below a folder
@@ -51,6 +51,8 @@ static void ConvertListing(const std::wstring &folder, const PluginPanelItem *it
     std::vector<size_t> linkLengths(count);
     LinkFence<wchar_t> fence(linkNames.data(), linkLengths.data(), count);
     std::unordered_set<std::wstring> seen;
+    for (size_t i = 0; i < count; i++)
+        Run.listed += !(items[i].FileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     auto entryAt = [items](size_t i) {
         const wchar_t *name = items[i].FileName ? items[i].FileName : L"";
         DWORD attributes = DWORD(items[i].FileAttributes);
@@ -69,6 +71,31 @@ static void ConvertListing(const std::wstring &folder, const PluginPanelItem *it
     });
 }
 
+// A listing of the host's, handed back however the walk ends.
+struct HeldListing {
+    PluginPanelItem *items = nullptr;
+    size_t count = 0;
+    ~HeldListing()
+    {
+        if (items)
+            Far.FreeDirList(items, count);
+    }
+};
+
+// The host refuses a listing when the user stopped its scan with Esc, or
+// when the folder cannot be read; a folder the system still lists was
+// stopped by the user, and so is the run.
+static Outcome ListingRefused(const std::wstring &longFolder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((longFolder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return NotListed;
+    FindClose(search);
+    Run.stopped = true;
+    return Stopped;
+}
+
 static Outcome WalkFolder(const Entry &entry)
 {
     std::wstring full = LongForm(entry.path);
@@ -79,20 +106,20 @@ static Outcome WalkFolder(const Entry &entry)
         outcome = CheckFolder(full.c_str(), entry.identity.creation, FILE_FLAG_OPEN_REPARSE_POINT);
     if (outcome != Converted)
         return outcome;
-    PluginPanelItem *items = nullptr;
-    size_t count = 0;
-    if (!Far.GetDirList(entry.path.c_str(), &items, &count))
-        return NotListed;
-    ConvertListing(entry.path, items, count);
-    Far.FreeDirList(items, count);
+    HeldListing listing;
+    if (!Far.GetDirList(entry.path.c_str(), &listing.items, &listing.count))
+        return ListingRefused(full);
+    ConvertListing(entry.path, listing.items, listing.count);
     return Converted;
 }
 
 // A folder without recursion is left alone.
 void ProcessSelected(const Entry &entry)
 {
-    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Run.listed++;
         ConvertOne(entry, true);
+    }
     else if (Settings.ProcessSubDir)
         Report(Unconverted, entry.path.c_str(), WalkFolder(entry));
 }

@@ -41,6 +41,7 @@ void ProcessSelected(const Entry &entry);
 struct RunRecord {
     size_t done;     // files handled
     size_t binaries; // binary files left alone inside selected folders
+    size_t listed;   // files the selection and the listings gave so far
     bool stopped; // the user asked to stop; nothing more is touched
 };
 

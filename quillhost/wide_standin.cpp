@@ -10,7 +10,7 @@ WideStandIn Wide;
 
 static const HANDLE SavedScreen = (HANDLE)(intptr_t)0x5C;
 static const HANDLE DialogHandle = (HANDLE)(intptr_t)0xD1A;
-static const HANDLE SettingsHandle = (HANDLE)(intptr_t)0x5E7;
+static const HANDLE SettingsHandle = (HANDLE)(intptr_t)0x5E7, HostSettingsHandle = (HANDLE)(intptr_t)0x5E8;
 static const std::string PluginFolderText = "src"; // a plugin panel's own folder text
 static const intptr_t ListingMark = 0x4C697374;    // kept in the slot past a listing's last item
 
@@ -450,6 +450,27 @@ static std::map<std::wstring, uint64_t> Pending;
 static intptr_t WINAPI SettingsControlW(HANDLE handle, SettingsCommand command, intptr_t, void *param)
 {
     Record("SettingsControl(" + std::to_string(command) + ")");
+    static const GUID hostGuid = {};
+    if (command == SCTL_CREATE && handle == INVALID_HANDLE_VALUE) {
+        FarSettingsCreate *create = (FarSettingsCreate *)param;
+        if (!create || create->StructSize < sizeof *create || memcmp(&create->Guid, &hostGuid, sizeof hostGuid))
+            return 0;
+        create->Handle = HostSettingsHandle;
+        Wide.settingsOpen++;
+        return 1;
+    }
+    if (handle == HostSettingsHandle) {
+        FarSettingsItem *item = (FarSettingsItem *)param;
+        if (command == SCTL_FREE) {
+            Wide.settingsOpen--;
+            return 1;
+        }
+        if (command != SCTL_GET || !item || item->Root != FSSF_CONFIRMATIONS || !item->Name ||
+            wcscmp(item->Name, L"Esc") != 0 || item->Type != FST_QWORD)
+            return 0;
+        item->Value.Number = Wide.confirmEsc;
+        return 1;
+    }
     if (command == SCTL_CREATE) {
         FarSettingsCreate *create = (FarSettingsCreate *)param;
         if (!create || create->StructSize < sizeof *create || !IsPlugin(&create->Guid))
@@ -480,6 +501,22 @@ static intptr_t WINAPI SettingsControlW(HANDLE handle, SettingsCommand command, 
     return 1;
 }
 
+static intptr_t WINAPI AdvControlW(const GUID *plugin, AdvancedControlCommands command, intptr_t param1, void *param2)
+{
+    if (!IsPlugin(plugin))
+        return 0;
+    if (command == ACTL_SETPROGRESSSTATE)
+        Wide.taskbar.push_back("state " + std::to_string(param1));
+    else if (command == ACTL_SETPROGRESSVALUE && param2 && ((ProgressValue *)param2)->StructSize == sizeof(ProgressValue))
+        Wide.taskbar.push_back("value " + std::to_string(((ProgressValue *)param2)->Completed) + "/" +
+                               std::to_string(((ProgressValue *)param2)->Total));
+    else if (command == ACTL_PROGRESSNOTIFY)
+        Wide.taskbar.push_back("notify");
+    else
+        return 0;
+    return 1;
+}
+
 PluginStartupInfo WideStartupInfo(const std::wstring &moduleName, FarStandardFunctions &fsf)
 {
     static std::wstring name;
@@ -501,6 +538,7 @@ PluginStartupInfo WideStartupInfo(const std::wstring &moduleName, FarStandardFun
     info.DialogFree = DialogFreeW;
     info.SendDlgMessage = SendDlgMessageW;
     info.SettingsControl = SettingsControlW;
+    info.AdvControl = AdvControlW;
     info.FreeScreen = FreeScreenW;
     return info;
 }

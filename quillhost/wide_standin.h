@@ -25,6 +25,12 @@ struct WideStandIn : Scenario {
     std::vector<DrawnItem> dialogAsShown;            // the items before the user touched them
     std::vector<uint64_t> dialogFlags;               // each item's flags as the module gave them
 
+    // The host's own "confirm interrupting an operation" setting.
+    uint64_t confirmEsc = 1;
+    // The taskbar as the module left it: every state and value it set, in
+    // order ("state N", "value D/T", "notify").
+    std::vector<std::string> taskbar;
+
     // What the panel shows of each selected name, as it last read them.
     std::map<std::string, WIN32_FIND_DATAW> shown;
 };

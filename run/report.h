@@ -46,10 +46,10 @@ template <class Path> struct RunReport {
     size_t Listed() const { return count < ReportedEntries ? count : ReportedEntries; }
 };
 
-// Notes path unless the outcome is done or LeftAlone.
+// Notes path unless the outcome is done, LeftAlone, or the user's stop.
 template <class Path, class Char> void Report(RunReport<Path> &report, const Char *path, Outcome outcome)
 {
-    if (Done(outcome) || outcome == LeftAlone)
+    if (Done(outcome) || outcome == LeftAlone || outcome == Stopped)
         return;
     if (report.count < ReportedEntries) {
         KeepPath(report.first[report.count].path, path);

@@ -5,12 +5,15 @@
 // another program writing to the file just before the move. Whatever fails, the source
 // stays byte-identical with its time stamps, no temporary is left, the
 // warning names it with its reason, and the run goes on with the next file.
+#include "keyboard_script.h"
 #include "wide_support.h"
 
 #include <functional>
 
 // A count above zero makes that many calls succeed and the next one fail.
+// A delay makes every write as slow as a slow disk's.
 static int ReadsBeforeFault, WritesBeforeFault;
+static DWORD WriteDelay;
 
 typedef BOOL(WINAPI *ReadFileCall)(HANDLE, void *, DWORD, DWORD *, OVERLAPPED *);
 typedef BOOL(WINAPI *WriteFileCall)(HANDLE, const void *, DWORD, DWORD *, OVERLAPPED *);
@@ -45,6 +48,7 @@ static BOOL WINAPI FaultyRead(HANDLE file, void *buffer, DWORD size, DWORD *got,
 
 static BOOL WINAPI FaultyWrite(HANDLE file, const void *buffer, DWORD size, DWORD *put, OVERLAPPED *ov)
 {
+    Sleep(WriteDelay);
     if (FaultDue(WritesBeforeFault)) {
         *put = size / 2;
         SetLastError(ERROR_WRITE_FAULT);
@@ -202,5 +206,58 @@ TEST(WideDisk, TheDataIsOnTheDiskBeforeTheMove)
     EXPECT_EQ(Get(root + L"\\f.txt"), "a\nb\n");
     EXPECT_EQ(DiskCalls, std::vector<std::string>({"flush", "move written through"}));
 }
+
+struct InFileEscape {
+    const char *name;
+    int answer; // to "Stop converting?": 0 yes, 1 no
+};
+
+void PrintTo(const InFileEscape &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class EscapeInALargeFile : public ::testing::TestWithParam<InFileEscape> {};
+
+// On a slow disk a file of 24 MiB takes about a second and a half; Esc is
+// looked at inside it. Stopping leaves it as it was, with no temporary;
+// going on shows how much of it was read.
+TEST_P(EscapeInALargeFile, StopsInsideItOnlyWhenTheUserSaysSo)
+{
+    const InFileEscape &c = GetParam();
+    std::string text;
+    while (text.size() < (24u << 20))
+        text += "a line of a large file\r\n";
+    std::wstring root = Root(), file = root + L"\\large.txt";
+    Put(file, text);
+    LoadModule(root);
+    Wide.selection = {"large.txt"};
+    Wide.pickRadio = 1;
+    Wide.stopAnswer = c.answer;
+    EscapeOnceDone = 0;
+    WriteDelay = 30;
+    ULONGLONG started = GetTickCount64();
+    PickMenuEntry();
+    ULONGLONG took = GetTickCount64() - started;
+    WriteDelay = 0;
+    EscapeOnceDone = -1;
+
+    EXPECT_EQ(Wide.questions.size(), 1u);
+    EXPECT_TRUE(Wide.warning.empty());
+    EXPECT_EQ(TemporariesBelow(Narrow(root)), 0);
+    bool read = false;
+    for (const std::vector<std::string> &box : Wide.boxes)
+        read = read || (box.size() == 5 && box[4].rfind("This file: ", 0) == 0);
+    if (c.answer == 0) {
+        EXPECT_TRUE(Get(file) == text) << "a stopped file is not as it was";
+        EXPECT_LT(took, 1000u);
+    } else {
+        EXPECT_TRUE(Get(file) == ModelConvert(text, 0)) << "the file was not converted";
+        EXPECT_TRUE(read) << "no box told how much of the file was read";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Far3, EscapeInALargeFile, ::testing::Values(InFileEscape{"Yes", 0}, InFileEscape{"No", 1}),
+                         [](const ::testing::TestParamInfo<InFileEscape> &info) { return std::string(info.param.name); });
 
 } // namespace

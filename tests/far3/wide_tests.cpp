@@ -102,6 +102,12 @@ void RewriteOnceThePanelIsRead(const std::wstring &root)
     Put(root + L"\\f.txt", "f\r\nmore\r\n");
 }
 
+// The user presses Esc in the host's own box while it lists a folder.
+void StopTheListing(const std::wstring &)
+{
+    Wide.listingFails = true;
+}
+
 void PrintTo(const ConversionCase &c, std::ostream *out)
 {
     *out << c.name;
@@ -183,6 +189,10 @@ INSTANTIATE_TEST_SUITE_P(
                        {{L"d\\f.txt", "a\rb\r"}, {L"d\\e\\g.txt", "g\n"}},
                        {L"d"}, 2, 1, PanelKind::Folder, L"",
                        {{L"d\\f.txt", "a\r\nb\r\n"}, {L"d\\e\\g.txt", "g\r\n"}}, {}, nullptr, true},
+        ConversionCase{"AListingTheUserStoppedStopsTheRun",
+                       {{L"d\\f.txt", "f\r\n"}, {L"e.txt", "e\r\n"}},
+                       {L"d", L"e.txt"}, 1, 1, PanelKind::Folder, L"",
+                       {{L"d\\f.txt", "f\r\n"}, {L"e.txt", "e\r\n"}}, {}, StopTheListing, false},
         ConversionCase{"AFolderWithoutRecursionIsLeftAlone",
                        {{L"d\\f.txt", "f\r\n"}},
                        {L"d"}, 1, 0, PanelKind::Folder, L"",
@@ -248,6 +258,7 @@ struct EscapeCase {
     const char *name;
     int answer; // to "Stop converting?": 0 yes, 1 no
     bool stops;
+    uint64_t confirmEsc; // the host's setting: ask before stopping
 };
 
 void PrintTo(const EscapeCase &c, std::ostream *out)
@@ -275,6 +286,7 @@ TEST_P(EscapeMidRun, StopsBetweenFilesOnlyWhenTheUserSaysSo)
     Wide.pickRadio = 2;
     Wide.subdirs = 1;
     Wide.stopAnswer = c.answer;
+    Wide.confirmEsc = c.confirmEsc;
     Wide.afterListing = [](const std::string &) { Sleep(600); };
     EscapeOnceDone = 10;
     ULONGLONG started = GetTickCount64();
@@ -287,7 +299,7 @@ TEST_P(EscapeMidRun, StopsBetweenFilesOnlyWhenTheUserSaysSo)
         ASSERT_TRUE(bytes == lf || bytes == crlf) << "f" << i << " is neither as it was nor converted";
         converted += bytes == crlf;
     }
-    EXPECT_EQ(Wide.questions.size(), 1u);
+    EXPECT_EQ(Wide.questions.size(), c.confirmEsc ? 1u : 0u);
     if (c.stops) {
         EXPECT_GE(converted, 10);
         EXPECT_LT(converted, count);
@@ -304,10 +316,18 @@ TEST_P(EscapeMidRun, StopsBetweenFilesOnlyWhenTheUserSaysSo)
         ASSERT_EQ(Wide.boxes[i].size(), 4u);
         EXPECT_EQ(Wide.boxes[i][2].rfind("Files done: ", 0), 0u) << Wide.boxes[i][2];
     }
+    // The taskbar: on with the first progress shown, against the 800 files
+    // the listing gave, and off again at the end, flashed.
+    ASSERT_GE(Wide.taskbar.size(), 4u);
+    EXPECT_EQ(Wide.taskbar.front(), "state 2");
+    EXPECT_EQ(Wide.taskbar[1].substr(Wide.taskbar[1].find('/')), "/800");
+    EXPECT_EQ(std::vector<std::string>(Wide.taskbar.end() - 2, Wide.taskbar.end()),
+              std::vector<std::string>({"state 0", "notify"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Far3, EscapeMidRun,
-                         ::testing::Values(EscapeCase{"Yes", 0, true}, EscapeCase{"No", 1, false}),
+                         ::testing::Values(EscapeCase{"Yes", 0, true, 1}, EscapeCase{"No", 1, false, 1},
+                                           EscapeCase{"NotAskedWhenTheUserSaidSo", 1, true, 0}),
                          [](const ::testing::TestParamInfo<EscapeCase> &info) { return std::string(info.param.name); });
 
 class WideHostileInput : public ::testing::TestWithParam<BadInput> {};
