@@ -25,7 +25,9 @@ static bool IsDirectChild(const char *name)
 
 static void WalkDirectory(const char *path, bool &listed);
 
-// A name the host could not hand over whole holds a "?".
+// A name the host could not hand over whole holds a "?"; one that another
+// entry's name turns into may be that entry's. Either is reached by its
+// short name, if it has one.
 static Outcome CheckListedFolder(const char *path, const FAR_FIND_DATA &entry)
 {
     return strchr(path, '?') ? NameUnusable : CheckFolder(path, entry.ftCreationTime);
@@ -33,6 +35,8 @@ static Outcome CheckListedFolder(const char *path, const FAR_FIND_DATA &entry)
 
 static Outcome Visit(const char *path, const FAR_FIND_DATA &entry)
 {
+    if (NameInDoubt(path))
+        return NameUnusable;
     if (Settings.ProcessSubDir && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Outcome outcome = CheckListedFolder(path, entry);
         bool listed = true;

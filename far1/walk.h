@@ -16,6 +16,13 @@ bool JoinPath(const char *dir, const char *name, char *out);
 // expected, only if the file is the one the host listed.
 Outcome RewriteFile(const char *path, const FileIdentity *expected = nullptr);
 
+// Whether the name at the end of path may lead to another file than the
+// one the host meant: another entry of the folder turns into it in the
+// host's code page.
+bool NameInDoubt(const char *path);
+// Forgets the folders listed for that: a new run finds them changed.
+void ForgetListedFolders();
+
 // Converts the file that an entry of dir (from the panel or a listing)
 // names, or, with ProcessSubDir on and a folder, every file below it.
 // Whatever is not converted goes into Unconverted.
