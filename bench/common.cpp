@@ -74,7 +74,7 @@ void SaveFile(const std::string &path, const std::string &bytes)
 }
 
 #ifdef _WIN32
-ChildRun RunChild(const std::vector<std::string> &args)
+double RunChild(const std::vector<std::string> &args)
 {
     std::string line;
     for (const std::string &arg : args)
@@ -85,27 +85,28 @@ ChildRun RunChild(const std::vector<std::string> &args)
     HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     startup.hStdOutput = startup.hStdError = null;
     PROCESS_INFORMATION process = {};
-    ChildRun run = {0, 0};
     fflush(stdout);
-    run.seconds = Seconds([&] {
+    double seconds = Seconds([&] {
         if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
             WaitForSingleObject(process.hProcess, INFINITE);
     });
-    PROCESS_MEMORY_COUNTERS counters = {};
-    if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters))
-        run.peakKiB = (long)(counters.PeakWorkingSetSize / 1024);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     CloseHandle(null);
-    return run;
+    return seconds;
+}
+
+static long OwnPeakKiB()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return (long)(counters.PeakWorkingSetSize / 1024);
 }
 #else
-ChildRun RunChild(const std::vector<std::string> &args)
+double RunChild(const std::vector<std::string> &args)
 {
-    ChildRun run = {0, 0};
-    struct rusage usage;
     fflush(stdout);
-    run.seconds = Seconds([&] {
+    return Seconds([&] {
         pid_t child = fork();
         if (child == 0) {
             freopen("/dev/null", "w", stdout);
@@ -117,9 +118,40 @@ ChildRun RunChild(const std::vector<std::string> &args)
             _exit(127);
         }
         int status = 0;
-        wait4(child, &status, 0, &usage);
+        waitpid(child, &status, 0);
     });
-    run.peakKiB = usage.ru_maxrss;
-    return run;
+}
+
+static long OwnPeakKiB()
+{
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 #endif
+
+static const char PeakFile[] = "peak.txt";
+
+void TellPeak()
+{
+    FILE *told = fopen(PeakFile, "w");
+    if (told) {
+        fprintf(told, "%ld\n", OwnPeakKiB());
+        fclose(told);
+    }
+}
+
+long ChildPeakKiB(const std::vector<std::string> &args)
+{
+    long peak = -1;
+    remove(PeakFile);
+    RunChild(args);
+    FILE *told = fopen(PeakFile, "r");
+    if (told) {
+        if (fscanf(told, "%ld", &peak) != 1)
+            peak = -1;
+        fclose(told);
+    }
+    remove(PeakFile);
+    return peak;
+}

@@ -19,9 +19,10 @@ std::string RatioQuartiles(const std::vector<double> &a, const std::vector<doubl
 std::string Text(size_t size, const char *lineBreak, unsigned seed);
 void SaveFile(const std::string &path, const std::string &bytes);
 
-// A fresh process running args to its end: its time and peak memory.
-struct ChildRun {
-    double seconds;
-    long peakKiB;
-};
-ChildRun RunChild(const std::vector<std::string> &args);
+// A fresh process running args to its end: its time.
+double RunChild(const std::vector<std::string> &args);
+
+// The peak memory of a fresh process running args, as it tells it with
+// TellPeak before it ends: Wine keeps no figures of a process that ended.
+long ChildPeakKiB(const std::vector<std::string> &args);
+void TellPeak();

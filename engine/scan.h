@@ -24,8 +24,8 @@ ScanResult ScanBlock(const unsigned char *in, DWORD filled, bool more, DWORD mod
 
 // The scan's paths, slowest first: words of plain integer instructions,
 // SSE2 chunk copies, AVX2 chunks with one line break done without a branch,
-// and AVX-512 chunks with any number of them. The fastest the processor has
-// is used; tests may pick a slower one.
+// and AVX-512 chunks with any number of them. Tests may pick any the
+// processor has.
 enum ScanPath : int {
     ScanWords,
     ScanSse2,
@@ -33,5 +33,8 @@ enum ScanPath : int {
     ScanAvx512,
 };
 
+// The widest path the processor has.
+ScanPath WidestScanPath();
+// The path this build converts with.
 ScanPath FastestScanPath();
 extern ScanPath ScanPathInUse;

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 9)
         return 0;
     DWORD mode = data[0] & 1 ? data[0] : 0;
-    static const ScanPath Fastest = FastestScanPath();
+    static const ScanPath Fastest = WidestScanPath();
     ScanPathInUse = (ScanPath)((data[0] >> 1) % (Fastest + 1));
     static const DWORD Grains[4] = {1, 7, BlockSize, 4096};
     const DWORD grain = Grains[(data[0] >> 3) & 3];
