@@ -57,7 +57,7 @@ Outcome Refusal(DWORD attributes, DWORD links)
 
 Outcome CheckSource(HANDLE source, const RewriteJob &job, BY_HANDLE_FILE_INFORMATION &info, bool throughReparse)
 {
-    if (!job.describe(source, info))
+    if (!DescribeFile(source, info))
         return Unreadable;
     DWORD attributes = throughReparse ? info.dwFileAttributes & ~FILE_ATTRIBUTE_REPARSE_POINT : info.dwFileAttributes;
     Outcome outcome = Refusal(attributes, info.nNumberOfLinks);
@@ -123,12 +123,39 @@ Outcome OutcomeOfReplace(DWORD error)
 #ifdef _WIN32
 typedef BOOL(WINAPI *InformationByHandle)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, void *, DWORD);
 
+// Before Vista the system has no query of parts of the record.
+static InformationByHandle QueryParts()
+{
+    static const InformationByHandle query = (InformationByHandle)(void *)GetProcAddress(
+        GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx");
+    return query;
+}
+
+bool DescribeFile(HANDLE file, BY_HANDLE_FILE_INFORMATION &info)
+{
+    FILE_BASIC_INFO basic;
+    FILE_STANDARD_INFO standard;
+    InformationByHandle query = QueryParts();
+    if (!query)
+        return GetFileInformationByHandle(file, &info);
+    if (!query(file, FileBasicInfo, &basic, sizeof basic) || !query(file, FileStandardInfo, &standard, sizeof standard))
+        return false;
+    info = BY_HANDLE_FILE_INFORMATION();
+    info.dwFileAttributes = basic.FileAttributes;
+    info.ftCreationTime = {DWORD(basic.CreationTime.QuadPart), DWORD(basic.CreationTime.QuadPart >> 32)};
+    info.ftLastAccessTime = {DWORD(basic.LastAccessTime.QuadPart), DWORD(basic.LastAccessTime.QuadPart >> 32)};
+    info.ftLastWriteTime = {DWORD(basic.LastWriteTime.QuadPart), DWORD(basic.LastWriteTime.QuadPart >> 32)};
+    info.nFileSizeHigh = DWORD(standard.EndOfFile.QuadPart >> 32);
+    info.nFileSizeLow = DWORD(standard.EndOfFile.QuadPart);
+    info.nNumberOfLinks = standard.NumberOfLinks;
+    return true;
+}
+
 // A system that cannot list a file's streams (Wine, or before Vista) keeps
 // none a move could lose.
 static bool HasNamedStreams(HANDLE file)
 {
-    static const InformationByHandle query = (InformationByHandle)(void *)GetProcAddress(
-        GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx");
+    InformationByHandle query = QueryParts();
     alignas(8) static unsigned char streams[4096];
     if (!query)
         return false;
@@ -137,6 +164,11 @@ static bool HasNamedStreams(HANDLE file)
     return ((const FILE_STREAM_INFO *)streams)->NextEntryOffset != 0;
 }
 #else
+bool DescribeFile(HANDLE file, BY_HANDLE_FILE_INFORMATION &info)
+{
+    return GetFileInformationByHandle(file, &info);
+}
+
 static bool HasNamedStreams(HANDLE)
 {
     return false;

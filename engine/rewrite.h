@@ -10,16 +10,16 @@
 
 #include <cstddef>
 
-// What an open file is: its attributes, times, size and number of names;
-// the volume too, unless the temporary is made beside the file.
-typedef bool (*DescribeFile)(HANDLE file, BY_HANDLE_FILE_INFORMATION &info);
+// What an open file is: its attributes, times, size and number of names.
+// Where the system has them, two small queries; the whole record costs far
+// more (under Wine several times a small file's conversion), for the
+// volume, which the move itself tells when it differs.
+bool DescribeFile(HANDLE file, BY_HANDLE_FILE_INFORMATION &info);
 
 struct RewriteJob {
     ConvertRules rules;
     ConvertAreas areas;
     const FileIdentity *expected; // null: any file at the path
-    DescribeFile describe;
-    bool tempBeside; // the temporary is in the file's own folder, on its volume
     // The file is read up to its first change before a temporary is made:
     // one already in the form asked for is left as it is. Its times are
     // taken before it is read, so the reading moves none of them.
@@ -143,24 +143,15 @@ HANDLE OpenSource(const Char *path, const RewriteJob &job, BY_HANDLE_FILE_INFORM
 }
 
 // Converts the open source into the open temporary at tempName and gives
-// that the source's attributes and access list. otherVolume: the temporary
-// lies on another volume than the source, so it could never be moved over
-// it.
+// that the source's attributes and access list.
 template <class Char>
 Outcome ConvertIntoTemporary(const Char *tempName, HANDLE temp, HANDLE source, const BY_HANDLE_FILE_INFORMATION &info,
-                             const RewriteJob &job, Stamps &stamps, bool &otherVolume)
+                             const RewriteJob &job, Stamps &stamps)
 {
     Access.carry = Access.haveTemp = false;
     BY_HANDLE_FILE_INFORMATION where;
-    if (!job.describe(temp, where))
+    if (!DescribeFile(temp, where))
         where.dwFileAttributes = 0; // unknown: the attributes are set
-    else
-        otherVolume = !job.tempBeside && where.dwVolumeSerialNumber != info.dwVolumeSerialNumber;
-    if (otherVolume) {
-        CloseHandle(temp);
-        CloseHandle(source);
-        return NotReplaced;
-    }
     Outcome outcome = FillTemporary(source, temp, job, stamps);
     DWORD given;
     if (outcome == Converted && Access.carry && !SetAccessAt(tempName, AccessList, Access.source))
@@ -172,7 +163,8 @@ Outcome ConvertIntoTemporary(const Char *tempName, HANDLE temp, HANDLE source, c
 }
 
 // One attempt, with the temporary made in folder by makeTemporary;
-// tempName receives its path.
+// tempName receives its path. otherVolume: the temporary could not take the
+// file's place, lying on another volume.
 template <class Char>
 Outcome RewriteThrough(const Char *folder, const Char *path, Char *tempName, const RewriteJob &job,
                        TemporaryMaker<Char> makeTemporary, bool &otherVolume)
@@ -197,7 +189,7 @@ Outcome RewriteThrough(const Char *folder, const Char *path, Char *tempName, con
         CloseHandle(source);
         return Unwritable;
     }
-    outcome = ConvertIntoTemporary(tempName, temp, source, info, job, stamps, otherVolume);
+    outcome = ConvertIntoTemporary(tempName, temp, source, info, job, stamps);
     WIN32_FILE_ATTRIBUTE_DATA now;
     // Another program may have written to the file since it was read; its
     // bytes are kept.

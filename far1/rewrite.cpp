@@ -16,11 +16,6 @@ static HANDLE MakeTemporary(const char *folder, char *name)
     return temp;
 }
 
-static bool DescribeWhole(HANDLE file, BY_HANDLE_FILE_INFORMATION &info)
-{
-    return GetFileInformationByHandle(file, &info);
-}
-
 // The folder part of path, its last backslash included.
 static bool FolderOf(const char *path, char *folder)
 {
@@ -34,7 +29,9 @@ static bool FolderOf(const char *path, char *folder)
 
 Outcome RewriteFile(const char *path, const FileIdentity *expected)
 {
-    static char tempName[MAX_PATH], ownFolder[MAX_PATH];
+    // The folder whose files the working directory last failed to reach by
+    // a move: its next files go through their own folder straight away.
+    static char tempName[MAX_PATH], ownFolder[MAX_PATH], elsewhere[MAX_PATH];
     // A longer path is refused whole: cut short it could name another file.
     if (strnlen(path, MAX_PATH) >= MAX_PATH)
         return PathTooLong;
@@ -42,12 +39,16 @@ Outcome RewriteFile(const char *path, const FileIdentity *expected)
     // holds one, and a look-alike it could match might be another file.
     if (strchr(path, '?'))
         return NameUnusable;
-    const RewriteJob job = {{Settings.ConvertMode, false, true}, AreasFor<BlockSize>(), expected, DescribeWhole, false, false};
-    bool otherVolume;
+    const RewriteJob job = {{Settings.ConvertMode, false, true}, AreasFor<BlockSize>(), expected, false};
+    bool otherVolume, own = FolderOf(path, ownFolder);
+    if (own && strcmp(ownFolder, elsewhere) == 0)
+        return RewriteThrough(ownFolder, path, tempName, job, MakeTemporary, otherVolume);
     Outcome outcome = RewriteThrough(".", path, tempName, job, MakeTemporary, otherVolume);
     // The working directory stays the first choice; only a file it cannot
     // reach by a move is converted through its own folder.
-    if (otherVolume && FolderOf(path, ownFolder))
+    if (otherVolume && own) {
+        memcpy(elsewhere, ownFolder, sizeof elsewhere);
         outcome = RewriteThrough(ownFolder, path, tempName, job, MakeTemporary, otherVolume);
+    }
     return outcome;
 }

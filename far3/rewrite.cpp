@@ -33,32 +33,6 @@ static HANDLE MakeTemporary(const wchar_t *folder, wchar_t *name)
     return INVALID_HANDLE_VALUE;
 }
 
-typedef BOOL(WINAPI *InformationByHandle)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, void *, DWORD);
-
-// Everything the rewrite asks of an open file but its volume, which it
-// needs not: the temporary is made beside the file. Where the system has
-// them, two queries of its own; the whole record costs far more (under
-// Wine several times a file's conversion), for the volume alone.
-static bool DescribeBeside(HANDLE file, BY_HANDLE_FILE_INFORMATION &info)
-{
-    static const InformationByHandle query =
-        (InformationByHandle)(void *)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx");
-    FILE_BASIC_INFO basic;
-    FILE_STANDARD_INFO standard;
-    if (!query)
-        return GetFileInformationByHandle(file, &info);
-    if (!query(file, FileBasicInfo, &basic, sizeof basic) || !query(file, FileStandardInfo, &standard, sizeof standard))
-        return false;
-    info = BY_HANDLE_FILE_INFORMATION();
-    info.dwFileAttributes = basic.FileAttributes;
-    info.ftCreationTime = {DWORD(basic.CreationTime.QuadPart), DWORD(basic.CreationTime.QuadPart >> 32)};
-    info.ftLastWriteTime = {DWORD(basic.LastWriteTime.QuadPart), DWORD(basic.LastWriteTime.QuadPart >> 32)};
-    info.nFileSizeHigh = DWORD(standard.EndOfFile.QuadPart >> 32);
-    info.nFileSizeLow = DWORD(standard.EndOfFile.QuadPart);
-    info.nNumberOfLinks = standard.NumberOfLinks;
-    return true;
-}
-
 Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, const ConvertRules &rules,
                     const ConvertAreas &areas)
 {
@@ -67,7 +41,7 @@ Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, cons
     size_t slash = full.rfind(L'\\');
     if (full.size() >= LongestPath)
         return PathTooLong;
-    const RewriteJob job = {rules, areas, expected, DescribeBeside, true, true};
+    const RewriteJob job = {rules, areas, expected, true};
     // The temporary goes beside the file, so the move never crosses volumes.
     std::wstring folder = full.substr(0, slash + 1);
     bool otherVolume;
