@@ -132,15 +132,15 @@ static void Scan()
     std::string lf = Text(64 << 20, "\n", 3) + std::string(ScanSlack, ' ');
     static const char *const Names[] = {"words", "SSE2", "AVX2", "AVX-512"};
     printf("scan alone, lines of 40 to 80 bytes, GB/s: 64 MiB in memory | one block in cache (* the module's)\n");
-    const ScanPath used = FastestScanPath();
     for (int path = ScanWords; path <= WidestScanPath(); path++) {
-        ScanPathInUse = (ScanPath)path;
-        printf("%c %-7s CR LF to LF %6.2f | %6.2f   LF to CR LF %6.2f | %6.2f   LF to LF %6.2f | %6.2f\n",
-               path == used ? '*' : ' ', Names[path], ScanRate(crlf, ModeToLf, false, 7),
-               ScanRate(crlf, ModeToLf, true, 7), ScanRate(lf, ModeToCrLf, false, 7),
-               ScanRate(lf, ModeToCrLf, true, 7), ScanRate(lf, ModeToLf, false, 7), ScanRate(lf, ModeToLf, true, 7));
+        UseScanPath((ScanPath)path);
+        char toLf = path == FastestScanPath(ModeToLf) ? '*' : ' ', toCrLf = path == FastestScanPath(ModeToCrLf) ? '*' : ' ';
+        printf("  %-7s CR LF to LF%c%6.2f | %6.2f   LF to CR LF%c%6.2f | %6.2f   LF to LF%c%6.2f | %6.2f\n", Names[path],
+               toLf, ScanRate(crlf, ModeToLf, false, 7), ScanRate(crlf, ModeToLf, true, 7), toCrLf,
+               ScanRate(lf, ModeToCrLf, false, 7), ScanRate(lf, ModeToCrLf, true, 7), toLf,
+               ScanRate(lf, ModeToLf, false, 7), ScanRate(lf, ModeToLf, true, 7));
     }
-    ScanPathInUse = used;
+    UseFastestScanPaths();
 }
 
 // quillhost on the big file, against the module's own time for it.

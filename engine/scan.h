@@ -35,6 +35,10 @@ enum ScanPath : int {
 
 // The widest path the processor has.
 ScanPath WidestScanPath();
-// The path this build converts with.
-ScanPath FastestScanPath();
-extern ScanPath ScanPathInUse;
+// The path this build converts with to LF (mode 0) or to CR LF.
+ScanPath FastestScanPath(DWORD mode);
+// The paths in use, to LF and to CR LF.
+extern ScanPath ScanPathInUse[2];
+// Has both directions take path, or each its fastest again.
+void UseScanPath(ScanPath path);
+void UseFastestScanPaths();

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     DWORD mode = data[0] & 1 ? data[0] : 0;
     static const ScanPath Fastest = WidestScanPath();
-    ScanPathInUse = (ScanPath)((data[0] >> 1) % (Fastest + 1));
+    UseScanPath((ScanPath)((data[0] >> 1) % (Fastest + 1)));
     static const DWORD Grains[4] = {1, 7, BlockSize, 4096};
     const DWORD grain = Grains[(data[0] >> 3) & 3];
     static unsigned char in[BlockSize + 1 + ScanSlack], out[OutRoom(BlockSize, 4096)];

@@ -2,6 +2,7 @@
 #include "screen.h"
 
 #include <algorithm>
+#include <map>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -113,11 +114,36 @@ static void SetName(char *field, size_t size, const std::string &name)
 }
 
 #ifdef _WIN32
+// While the host lists, it reads each folder once, as the real host's scan
+// does: what one pass of FindFirstFile gives, by the entry's full path.
+static std::map<std::string, WIN32_FIND_DATAA> Scanned;
+static bool Scanning;
+
+static void ScanFolder(const std::string &folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do
+        Scanned[folder + "\\" + found.cFileName] = found;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 static FAR_FIND_DATA Describe(const std::string &hostPath)
 {
     FAR_FIND_DATA data;
     memset(&data, 0, sizeof data);
     WIN32_FIND_DATAA found;
+    std::string folder = hostPath.substr(0, hostPath.rfind('\\'));
+    if (Scanning && !Scanned.count(hostPath) && !Scanned.count(folder + "\\."))
+        ScanFolder(folder);
+    auto scanned = Scanning ? Scanned.find(hostPath) : Scanned.end();
+    if (scanned != Scanned.end()) {
+        memcpy(&data, &scanned->second, sizeof data);
+        return data;
+    }
     HANDLE search = FindFirstFileA(hostPath.c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);
@@ -125,7 +151,16 @@ static FAR_FIND_DATA Describe(const std::string &hostPath)
     }
     return data;
 }
+
+// The scan lasts one listing: the next one finds the folders as they are.
+static void ScanFrom(bool on)
+{
+    Scanning = on;
+    Scanned.clear();
+}
 #else
+static void ScanFrom(bool) {}
+
 static FILETIME FileTimeOf(const struct timespec &t)
 {
     uint64_t ticks = (uint64_t)(t.tv_sec + 11644473600LL) * 10000000u + (uint64_t)t.tv_nsec / 100u;
@@ -292,8 +327,10 @@ static int WINAPI StandInGetDirList(const char *dir, PluginPanelItem **items, in
     std::error_code error;
     if (Host.listingFails || !fs::is_directory(path, error))
         return 0;
+    ScanFrom(true);
     std::vector<PluginPanelItem> list =
         Host.listing == ListingForm::Direct ? ListDirect(path, error) : ListSubtree(path, error);
+    ScanFrom(false);
     // The folder itself could not be read: the real host reports failure.
     if (error && list.empty())
         return 0;
