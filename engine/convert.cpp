@@ -99,7 +99,7 @@ static Outcome Pass(HANDLE source, HANDLE target, const ConvertRules &rules, con
         if (first)
             form = FormOf(areas.in, got, rules);
         first = false;
-        if (form == NoText || (form == Bytes && !rules.binaryToo && memchr(areas.in + filled, 0, got)))
+        if (form == NoText || (form == Bytes && !rules.binaryToo && HoldsNul(areas.in + filled, got)))
             return BinaryFile;
         read += got;
         if (rules.goOn && !rules.goOn(read))

@@ -33,6 +33,10 @@ enum ScanPath : int {
     ScanAvx512,
 };
 
+// Whether the bytes hold a NUL, at about the speed of memory (the C
+// library's search for a byte is several times slower under Windows).
+bool HoldsNul(const unsigned char *at, DWORD length);
+
 // The widest path the processor has.
 ScanPath WidestScanPath();
 // The path this build converts with to LF (mode 0) or to CR LF.

@@ -28,17 +28,15 @@ Entry EntryOf(const PluginPanelItem &item)
     return {item.FileName ? item.FileName : L"", DWORD(item.FileAttributes), identity};
 }
 
-// A binary file met inside a selected folder is only counted: the user
-// asked for the folder's text. One selected by itself is named.
+// A binary file met inside a selected folder is passed over in silence:
+// the user asked for the folder's text. One selected by itself is named.
 static void ConvertOne(const Entry &entry, bool selected)
 {
     if (!Proceed(entry.path))
         return;
     ConvertRules rules = {Settings.ConvertMode, true, WideSettings.ConvertBinary != 0, ProceedInFile};
     Outcome outcome = RewriteWide(entry.path, &entry.identity, rules);
-    if (outcome == BinaryFile && !selected)
-        Run.binaries++;
-    else
+    if (outcome != BinaryFile || selected)
         Report(Unconverted, entry.path.c_str(), outcome);
     Run.done += outcome != Stopped;
 }

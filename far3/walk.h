@@ -40,7 +40,6 @@ void ProcessSelected(const Entry &entry);
 // What the run did beside what it could not convert.
 struct RunRecord {
     size_t done;     // files handled
-    size_t binaries; // binary files left alone inside selected folders
     size_t listed;   // files the selection and the listings gave so far
     bool stopped; // the user asked to stop; nothing more is touched
 };

@@ -1,6 +1,6 @@
 // The kinds of file a real tree holds, through the wide module against the
 // model: binary files left as they were (named when selected by themselves,
-// only counted inside a selected folder), UTF-16 text converted in its
+// passed over inside a selected folder), UTF-16 text converted in its
 // units, text already in the form asked for not rewritten at all.
 #include "wide_support.h"
 
@@ -85,7 +85,7 @@ TEST_P(FileKinds, ConvertedAsTheModelSaysOrLeftAsTheyWere)
 INSTANTIATE_TEST_SUITE_P(
     Far3, FileKinds,
     ::testing::Values(KindCase{"BinarySelectedIsNamed", Png, 1, 0, false, {Title, "Not converted: 1", "f: binary file"}},
-                      KindCase{"BinaryInAFolderIsOnlyCounted", Png, 1, 0, true, {}},
+                      KindCase{"BinaryInAFolderIsPassedOver", Png, 1, 0, true, {}},
                       KindCase{"BinaryConvertedWhenAskedFor", Png, 1, 1, false, {}},
                       KindCase{"Utf16LittleEndian", Utf16("a\r\nb\rc\n\n\r", false), 1, 0, false, {}},
                       KindCase{"Utf16WithAnOddLastByte", Utf16("a\nb\r", false) + "A", 2, 0, true, {}},
