@@ -55,9 +55,12 @@ static void ShowProgress(uint64_t bytesRead)
     const wchar_t *lines[] = {Msg(MsgTitle), Msg(MsgWorking), done.text, shown.text, read.text};
     // A file shows how far it is once there is a MiB of it to tell.
     ShowBox(lines, bytesRead >> 20 ? 5 : 4);
-    if (!OnTheTaskbar)
+    // Noted first: whatever fails from here on, the run's end takes the
+    // progress off the taskbar again.
+    if (!OnTheTaskbar) {
+        OnTheTaskbar = true;
         Far.AdvControl(&PluginGuid, ACTL_SETPROGRESSSTATE, TBPS_NORMAL, nullptr);
-    OnTheTaskbar = true;
+    }
     ProgressValue value = {sizeof value, Run.done, Run.listed > Run.done ? Run.listed : Run.done};
     Far.AdvControl(&PluginGuid, ACTL_SETPROGRESSVALUE, 0, &value);
 }

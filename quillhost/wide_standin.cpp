@@ -212,7 +212,7 @@ static intptr_t SelectedItem(intptr_t index, FarGetPluginPanelItem *get)
 {
     bool really;
     std::vector<std::string> names = SelectedNames(really);
-    if (Wide.panelType != PTYPE_FILEPANEL || index < 0 || (size_t)index >= names.size())
+    if (Wide.panelType != PTYPE_FILEPANEL || index < 0 || (size_t)index >= names.size() || index == Wide.withheldItem)
         return 0;
     const std::string &shownName = names[(size_t)index];
     if (!Wide.shown.count(shownName))
@@ -514,6 +514,8 @@ static intptr_t WINAPI AdvControlW(const GUID *plugin, AdvancedControlCommands c
         Wide.taskbar.push_back("notify");
     else
         return 0;
+    if (Wide.duringProgress)
+        Wide.duringProgress();
     return 1;
 }
 

@@ -25,6 +25,8 @@ struct WideStandIn : Scenario {
     std::vector<DrawnItem> dialogAsShown;            // the items before the user touched them
     std::vector<uint64_t> dialogFlags;               // each item's flags as the module gave them
 
+    int withheldItem = -1;                // a selected item the host fails to hand over
+    std::function<void()> duringProgress; // called after the taskbar is set: the world fails
     // The host's own "confirm interrupting an operation" setting.
     uint64_t confirmEsc = 1;
     // The taskbar as the module left it: every state and value it set, in

@@ -7,6 +7,7 @@
 #include "far3/services.h"
 #include "tests/hostile_inputs.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <map>
 
@@ -102,6 +103,11 @@ void RewriteOnceThePanelIsRead(const std::wstring &root)
     Put(root + L"\\f.txt", "f\r\nmore\r\n");
 }
 
+void WithholdTheFirstItem(const std::wstring &)
+{
+    Wide.withheldItem = 0;
+}
+
 // The user presses Esc in the host's own box while it lists a folder.
 void StopTheListing(const std::wstring &)
 {
@@ -193,6 +199,11 @@ INSTANTIATE_TEST_SUITE_P(
                        {{L"d\\f.txt", "f\r\n"}, {L"e.txt", "e\r\n"}},
                        {L"d", L"e.txt"}, 1, 1, PanelKind::Folder, L"",
                        {{L"d\\f.txt", "f\r\n"}, {L"e.txt", "e\r\n"}}, {}, StopTheListing, false},
+        ConversionCase{"AnItemTheHostDoesNotHandOverIsNamed",
+                       {{L"a.txt", "a\r\n"}, {L"b.txt", "b\r\n"}},
+                       {L"a.txt", L"b.txt"}, 1, 0, PanelKind::Folder, L"",
+                       {{L"a.txt", "a\r\n"}, {L"b.txt", "b\n"}},
+                       {Title, "Not converted: 1", "#1: could not be read"}, WithholdTheFirstItem, false},
         ConversionCase{"AFolderWithoutRecursionIsLeftAlone",
                        {{L"d\\f.txt", "f\r\n"}},
                        {L"d"}, 1, 0, PanelKind::Folder, L"",
@@ -329,6 +340,37 @@ INSTANTIATE_TEST_SUITE_P(Far3, EscapeMidRun,
                          ::testing::Values(EscapeCase{"Yes", 0, true, 1}, EscapeCase{"No", 1, false, 1},
                                            EscapeCase{"NotAskedWhenTheUserSaidSo", 1, true, 0}),
                          [](const ::testing::TestParamInfo<EscapeCase> &info) { return std::string(info.param.name); });
+
+// Something the module calls fails with an exception in the middle of a
+// long run: the run ends there, every file whole, and the host gets back
+// its screen, its taskbar and the listing.
+TEST(WideRun, AnExceptionMidRunLeavesNothingBehind)
+{
+    std::wstring root = Root();
+    for (int i = 0; i < 50; i++)
+        Put(root + L"\\tree\\f" + std::to_wstring(i) + L".txt", "a\r\n");
+    LoadModule(root);
+    Wide.selection = {"tree"};
+    Wide.pickRadio = 1;
+    Wide.subdirs = 1;
+    Wide.afterListing = [](const std::string &) { Sleep(600); };
+    Wide.duringProgress = [] {
+        static bool thrown = false;
+        if (!thrown) {
+            thrown = true;
+            throw std::bad_alloc();
+        }
+    };
+    PickMenuEntry();
+    for (int i = 0; i < 50; i++) {
+        std::string bytes = Get(root + L"\\tree\\f" + std::to_wstring(i) + L".txt");
+        EXPECT_TRUE(bytes == "a\r\n" || bytes == "a\n") << i;
+    }
+    ASSERT_FALSE(Wide.taskbar.empty());
+    EXPECT_EQ(Wide.taskbar.back(), "notify");
+    EXPECT_NE(std::find(Wide.calls.begin(), Wide.calls.end(), "RestoreScreen(saved)"), Wide.calls.end());
+    EXPECT_EQ(TemporariesBelow(Narrow(root)), 0);
+}
 
 class WideHostileInput : public ::testing::TestWithParam<BadInput> {};
 
