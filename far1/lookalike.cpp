@@ -32,12 +32,13 @@ static UINT FileCodePage()
 }
 
 // The entry's name as the code page gives it; true when that is not the
-// name itself (a character turned into a look-alike, or none fits).
+// name itself (a character turned into a look-alike). A name too long for
+// the code page's MAX_PATH bytes reaches the module as no name at all.
 static bool ChangedName(const wchar_t *name, char *out)
 {
     wchar_t back[MAX_PATH];
     if (!WideCharToMultiByte(FileCodePage(), 0, name, -1, out, MAX_PATH, nullptr, nullptr))
-        return true;
+        return false;
     return !MultiByteToWideChar(FileCodePage(), 0, out, -1, back, MAX_PATH) || wcscmp(back, name) != 0;
 }
 
