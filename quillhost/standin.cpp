@@ -289,6 +289,24 @@ static void WINAPI StandInRestoreScreen(HANDLE screen)
 }
 
 // Entries that cannot be read are skipped, as the real host's scan does.
+#ifdef _WIN32
+// One pass of FindFirstFile over the folder, as the real host lists it.
+static std::vector<PluginPanelItem> ListDirect(const fs::path &dir, std::error_code &error)
+{
+    std::vector<PluginPanelItem> items;
+    std::string folder = HostPath(dir.string());
+    ScanFolder(folder);
+    if (!Scanned.count(folder + "\\."))
+        error = std::make_error_code(std::errc::permission_denied);
+    for (auto it = Scanned.lower_bound(folder + "\\"); it != Scanned.end() && it->first.rfind(folder + "\\", 0) == 0;
+         ++it) {
+        const char *name = it->second.cFileName;
+        if (strcmp(name, ".") != 0 && strcmp(name, "..") != 0 && it->first.size() == folder.size() + 1 + strlen(name))
+            items.push_back(PanelItem(name, it->first));
+    }
+    return items;
+}
+#else
 static std::vector<PluginPanelItem> ListDirect(const fs::path &dir, std::error_code &error)
 {
     std::vector<PluginPanelItem> items;
@@ -296,6 +314,7 @@ static std::vector<PluginPanelItem> ListDirect(const fs::path &dir, std::error_c
         items.push_back(PanelItem(it->path().filename().string(), HostPath(it->path().string())));
     return items;
 }
+#endif
 
 static std::vector<PluginPanelItem> ListSubtree(const fs::path &dir, std::error_code &error)
 {
