@@ -12,7 +12,7 @@ enum : ULONGLONG {
 
 static ULONGLONG Started, LastLook;
 static bool AskBeforeStopping, OnTheTaskbar;
-static const std::wstring *Current;
+static std::wstring Current; // the file being converted
 
 // The host's confirmation of an interrupted operation, on unless the user
 // turned it off.
@@ -34,7 +34,7 @@ void StartProgress()
     Started = LastLook = GetTickCount64();
     AskBeforeStopping = HostConfirmsStop();
     OnTheTaskbar = false;
-    Current = nullptr;
+    Current.clear();
 }
 
 void EndProgress()
@@ -50,7 +50,7 @@ static void ShowProgress(uint64_t bytesRead)
 {
     WarningLine<wchar_t> done, shown, read;
     WithCount(Msg(MsgFilesDone), Run.done, done);
-    ShortenMiddle(Current ? Current->c_str() : L"", WarningWidth, shown.text);
+    ShortenMiddle(Current.c_str(), WarningWidth, shown.text);
     WithCount(Msg(MsgMiBRead), size_t(bytesRead >> 20), read);
     const wchar_t *lines[] = {Msg(MsgTitle), Msg(MsgWorking), done.text, shown.text, read.text};
     // A file shows how far it is once there is a MiB of it to tell.
@@ -93,7 +93,7 @@ static bool Look(uint64_t bytesRead)
 
 bool Proceed(const std::wstring &path)
 {
-    Current = &path;
+    Current = path;
     return Look(0);
 }
 
