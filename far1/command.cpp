@@ -142,7 +142,7 @@ void RunConversionCommand()
     HANDLE screen = HostInfo.SaveScreen(0, 0, -1, -1);
     ShowWorkingBox();
     Unconverted.count = 0;
-    ForgetListedFolders();
+    ForgetFolderFacts();
     bool onDisk = havePanel && ShowsFilesOnDisk(panel.PanelType == PTYPE_FILEPANEL, panel.Plugin != 0,
                                                 (panel.Flags & PFLAGS_REALNAMES) != 0);
     if (onDisk)

@@ -27,11 +27,19 @@ static bool FolderOf(const char *path, char *folder)
     return true;
 }
 
+// The folder whose files the working directory last failed to reach by a
+// move: its next files go through their own folder straight away.
+static char Elsewhere[MAX_PATH];
+
+void ForgetFolderFacts()
+{
+    Elsewhere[0] = '\0';
+    ForgetListedFolders();
+}
+
 Outcome RewriteFile(const char *path, const FileIdentity *expected)
 {
-    // The folder whose files the working directory last failed to reach by
-    // a move: its next files go through their own folder straight away.
-    static char tempName[MAX_PATH], ownFolder[MAX_PATH], elsewhere[MAX_PATH];
+    static char tempName[MAX_PATH], ownFolder[MAX_PATH];
     // A longer path is refused whole: cut short it could name another file.
     if (strnlen(path, MAX_PATH) >= MAX_PATH)
         return PathTooLong;
@@ -41,13 +49,13 @@ Outcome RewriteFile(const char *path, const FileIdentity *expected)
         return NameUnusable;
     const RewriteJob job = {{Settings.ConvertMode, false, true}, AreasFor<BlockSize>(), expected, false};
     bool otherVolume, own = FolderOf(path, ownFolder);
-    if (own && strcmp(ownFolder, elsewhere) == 0)
+    if (own && strcmp(ownFolder, Elsewhere) == 0)
         return RewriteThrough(ownFolder, path, tempName, job, MakeTemporary, otherVolume);
     Outcome outcome = RewriteThrough(".", path, tempName, job, MakeTemporary, otherVolume);
     // The working directory stays the first choice; only a file it cannot
     // reach by a move is converted through its own folder.
     if (otherVolume && own) {
-        memcpy(elsewhere, ownFolder, sizeof elsewhere);
+        memcpy(Elsewhere, ownFolder, sizeof Elsewhere);
         outcome = RewriteThrough(ownFolder, path, tempName, job, MakeTemporary, otherVolume);
     }
     return outcome;

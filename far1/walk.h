@@ -22,6 +22,9 @@ Outcome RewriteFile(const char *path, const FileIdentity *expected = nullptr);
 bool NameInDoubt(const char *path);
 // Forgets the folders listed for that: a new run finds them changed.
 void ForgetListedFolders();
+// Forgets all a run learnt of folders (those listed, the one on another
+// volume than the working directory), for the next run to learn anew.
+void ForgetFolderFacts();
 
 // Converts the file that an entry of dir (from the panel or a listing)
 // names, or, with ProcessSubDir on and a folder, every file below it.
