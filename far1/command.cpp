@@ -123,7 +123,7 @@ static void ShowUnconverted(const char *panelDir)
 
 void RunConversionCommand()
 {
-    const DialogLayout dialog = LayOutDialog(-1);
+    const DialogLayout dialog = LayOutDialog(NoOwnItems);
     FarDialogItem items[MostDialogItems];
     ExpandConversionDialog(dialog, items);
     PresetDialog(dialog, items);

@@ -1,4 +1,6 @@
 #include "command.h"
+#include "choice.h"
+#include "macro.h"
 #include "messages.h"
 #include "progress.h"
 #include "services.h"
@@ -11,10 +13,12 @@
 #include <vector>
 
 static_assert(int(DI_TEXT) == KindText && int(DI_DOUBLEBOX) == KindDoubleBox && int(DI_BUTTON) == KindButton &&
-                  int(DI_CHECKBOX) == KindCheckBox && int(DI_RADIOBUTTON) == KindRadioButton,
+                  int(DI_CHECKBOX) == KindCheckBox && int(DI_RADIOBUTTON) == KindRadioButton &&
+                  int(DI_EDIT) == KindEdit,
               "the dialog's model names the host's item types");
 static_assert(uint64_t(DIF_BOXCOLOR) == TraitBoxColor && uint64_t(DIF_GROUP) == TraitGroup &&
-                  uint64_t(DIF_CENTERGROUP) == TraitCenterGroup && uint64_t(DIF_SEPARATOR) == TraitSeparator,
+                  uint64_t(DIF_CENTERGROUP) == TraitCenterGroup && uint64_t(DIF_SEPARATOR) == TraitSeparator &&
+                  uint64_t(DIF_HISTORY) == TraitHistory && uint64_t(DIF_BTNNOCLOSE) == TraitNoClose,
               "the dialog's model names the host's item flags");
 
 // The literal texts, widened; they are ASCII.
@@ -44,6 +48,37 @@ static void FillDialog(const DialogLayout &dialog, FarDialogItem *items, std::ws
     mode.Flags |= DIF_FOCUS;
     items[dialog.subDir].Selected = Settings.ProcessSubDir != 0;
     items[dialog.binaryToo].Selected = WideSettings.ConvertBinary != 0;
+    items[dialog.masks].Data = WideSettings.Masks.c_str();
+    items[dialog.masks].History = L"QuillmereMasks";
+    items[dialog.useFilter].Selected = WideSettings.UseFilter != 0;
+}
+
+static const DialogLayout *Shown; // the dialog DialogEvents serves
+
+static const wchar_t *TextOf(HANDLE dialog, int item)
+{
+    return (const wchar_t *)Far.SendDlgMessage(dialog, DM_GETCONSTTEXTPTR, item, nullptr);
+}
+
+// The filter button opens the host's filters and leaves the dialog open;
+// masks the host cannot read keep it open too, with the host's word on
+// what is wrong and the line focused for mending.
+static intptr_t WINAPI DialogEvents(HANDLE dialog, intptr_t message, intptr_t item, void *param)
+{
+    try {
+        if (message == DN_BTNCLICK && item == Shown->filter) {
+            OpenFiltersMenu();
+            return TRUE;
+        }
+        if (message == DN_CLOSE && item == Shown->accept &&
+            !MasksValid(MasksOf(TextOf(dialog, Shown->masks)), true)) {
+            Far.SendDlgMessage(dialog, DM_SETFOCUS, Shown->masks, nullptr);
+            return FALSE;
+        }
+    } catch (...) {
+        // Nothing may unwind through the host's dialog.
+    }
+    return Far.DefDlgProc(dialog, message, item, param);
 }
 
 // Shows the dialog; false unless the user chose Convert. The new choices
@@ -51,20 +86,24 @@ static void FillDialog(const DialogLayout &dialog, FarDialogItem *items, std::ws
 // keep them.
 static bool AskChoices(bool &thisRunOnly)
 {
-    const DialogLayout layout = LayOutDialog(MsgConvertBinary);
+    const DialogLayout layout = LayOutDialog({MsgConvertBinary, MsgFileMasks, MsgUseFilter, MsgFilter});
     FarDialogItem items[MostDialogItems];
     std::wstring literals[MostDialogItems];
     FillDialog(layout, items, literals);
+    Shown = &layout;
     HANDLE dialog = Far.DialogInit(&PluginGuid, &DialogGuid, -1, -1, layout.width, layout.height, L"Contents", items,
-                                   layout.count, 0, 0, nullptr, nullptr);
+                                   layout.count, 0, 0, DialogEvents, nullptr);
     if (dialog == INVALID_HANDLE_VALUE)
         return false;
     bool accepted = Far.DialogRun(dialog) == layout.accept;
     auto checked = [&](int item) { return Far.SendDlgMessage(dialog, DM_GETCHECK, item, nullptr) == BSTATE_CHECKED; };
     accepted = accepted &&
                ChosenSettings(checked(layout.toLf), checked(layout.toCrLf), checked(layout.subDir), Settings);
-    if (accepted)
+    if (accepted) {
         WideSettings.ConvertBinary = checked(layout.binaryToo);
+        WideSettings.Masks = MasksOf(TextOf(dialog, layout.masks));
+        WideSettings.UseFilter = checked(layout.useFilter);
+    }
     thisRunOnly = accepted && checked(layout.thisRunOnly);
     Far.DialogFree(dialog);
     return accepted;
@@ -82,14 +121,20 @@ static std::wstring PanelFolder()
     return dir->Name;
 }
 
+// A selected item, and its place among the selected ones.
+struct Picked {
+    size_t index;
+    Entry entry;
+};
+
 // The selected items (or the one under the cursor), each by its full path:
 // a plain name lies in the panel's folder, an item of a panel of found
 // files is named by its full path already; a plain name on any other
 // plugin's panel is no file and is reported. ".." is never taken: walked,
 // it would convert the folder's parent.
-static std::vector<Entry> Selection(const PanelInfo &panel, const std::wstring &folder)
+static std::vector<Picked> Selection(const PanelInfo &panel, const std::wstring &folder)
 {
-    std::vector<Entry> entries;
+    std::vector<Picked> picked;
     std::vector<uint64_t> area;
     for (size_t i = 0; i < panel.SelectedItemsNumber; i++) {
         size_t size = (size_t)Far.PanelControl(PANEL_ACTIVE, FCTL_GETSELECTEDPANELITEM, (intptr_t)i, nullptr);
@@ -109,11 +154,24 @@ static std::vector<Entry> Selection(const PanelInfo &panel, const std::wstring &
             Report(Unconverted, item.FileName, NameUnusable);
             continue;
         }
-        entries.push_back(EntryOf(item));
+        picked.push_back({i, EntryOf(item)});
         if (!full)
-            entries.back().path.insert(0, folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\');
+            picked.back().entry.path.insert(0, folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\');
     }
-    return entries;
+    return picked;
+}
+
+// Clears the selection of every item the run took in full, as the host's
+// own operations do; an item left alone, or a folder in which anything
+// was, stays selected. From the last to the first, so that no index moves
+// with the items cleared before it.
+static void KeepSelectedWhatWasLeft(const std::vector<bool> &taken)
+{
+    Far.PanelControl(PANEL_ACTIVE, FCTL_BEGINSELECTION, 0, nullptr);
+    for (size_t i = taken.size(); i-- > 0;)
+        if (taken[i])
+            Far.PanelControl(PANEL_ACTIVE, FCTL_CLEARSELECTION, (intptr_t)i, nullptr);
+    Far.PanelControl(PANEL_ACTIVE, FCTL_ENDSELECTION, 0, nullptr);
 }
 
 // A message the user acknowledges; its help topic explains every warning.
@@ -162,33 +220,58 @@ struct RunScreen {
     }
 };
 
-void RunConversion()
+// The run on the active panel's selection with the choices in Settings and
+// WideSettings: the warning at its end, the selection left as the host's
+// own operations leave it, the panels reread.
+static void ConvertSelection()
 {
-    // Read from the store on every run, so a run for this time only leaves
-    // the next one the choices remembered before.
-    LoadSettings();
-    bool thisRunOnly = false;
-    if (!AskChoices(thisRunOnly))
-        return;
-    if (!thisRunOnly)
-        SaveSettings();
-
     PanelInfo panel = {};
     panel.StructSize = sizeof panel;
     bool havePanel = Far.PanelControl(PANEL_ACTIVE, FCTL_GETPANELINFO, 0, &panel) != 0;
     bool onDisk = havePanel && ShowsFilesOnDisk(panel.PanelType == PTYPE_FILEPANEL, (panel.Flags & PFLAGS_PLUGIN) != 0,
                                                 (panel.Flags & PFLAGS_REALNAMES) != 0);
     std::wstring folder = onDisk ? PanelFolder() : L"";
+    std::vector<bool> taken(onDisk ? panel.SelectedItemsNumber : 0);
     StartRun();
     {
         RunScreen screen;
-        if (onDisk)
-            for (const Entry &entry : Selection(panel, folder))
-                if (!Run.stopped)
-                    ProcessSelected(entry);
+        StartChoosing();
+        for (const Picked &picked : onDisk ? Selection(panel, folder) : std::vector<Picked>()) {
+            if (Run.stopped)
+                break;
+            size_t left = Unconverted.count;
+            bool handled = ProcessSelected(picked.entry);
+            taken[picked.index] = handled && !Run.stopped && Unconverted.count == left;
+        }
     }
     if (havePanel && !onDisk)
         ShowNoFilesOnDisk();
     ShowUnconverted(folder);
+    if (onDisk)
+        KeepSelectedWhatWasLeft(taken);
     RefreshPanels();
+}
+
+void RunFromMenu()
+{
+    // Read from the store on every run, so a run for this time only leaves
+    // the next one the choices remembered before.
+    LoadSettings();
+    HeldFilter filter;
+    bool thisRunOnly = false;
+    if (!AskChoices(thisRunOnly))
+        return;
+    if (!thisRunOnly)
+        SaveSettings();
+    ConvertSelection();
+}
+
+HANDLE RunFromMacro(const OpenMacroInfo *call)
+{
+    LoadSettings();
+    if (!TakeMacroArguments(call))
+        return nullptr;
+    HeldFilter filter;
+    ConvertSelection();
+    return MacroAnswer(Run.converted, Unconverted.count);
 }

@@ -5,8 +5,6 @@
 #include "messages.h"
 #include "services.h"
 
-#include <cstring>
-
 void WINAPI GetGlobalInfoW(GlobalInfo *info)
 {
     // The host calls this before anything else: no catalogue yet.
@@ -23,13 +21,9 @@ void WINAPI GetGlobalInfoW(GlobalInfo *info)
 
 void WINAPI SetStartupInfoW(const PluginStartupInfo *info)
 {
-    // The record is the host's temporary, and as large as that host's
-    // build made it: hosts before 3.0.5553 end it before Instance and
-    // FreeScreen, which this module does not use. The record FSF points to
-    // is a temporary too; the module keeps no pointer to it.
-    Far = PluginStartupInfo();
-    memcpy(&Far, info, info->StructSize < sizeof Far ? info->StructSize : sizeof Far);
-    Far.FSF = nullptr;
+    // Hosts before 3.0.5553 end the record before Instance and FreeScreen,
+    // which this module does not use.
+    KeepStartupInfo(info);
 }
 
 void WINAPI GetPluginInfoW(PluginInfo *info)
@@ -43,10 +37,12 @@ void WINAPI GetPluginInfoW(PluginInfo *info)
     info->PluginMenu.Count = 1;
 }
 
-HANDLE WINAPI OpenW(const OpenInfo *)
+HANDLE WINAPI OpenW(const OpenInfo *info)
 {
     try {
-        RunConversion();
+        if (info && info->OpenFrom == OPEN_FROMMACRO)
+            return RunFromMacro((const OpenMacroInfo *)info->Data);
+        RunFromMenu();
     } catch (...) {
         // Out of memory for a listing or a name: the files stay as they
         // were, each converted one whole.

@@ -14,4 +14,8 @@ enum WideMessages {
     MsgBinaryFile,
     // Progress inside a large file.
     MsgMiBRead,
+    // Which files inside selected folders: masks and the host's filter.
+    MsgFileMasks,
+    MsgUseFilter,
+    MsgFilter,
 };

@@ -50,6 +50,7 @@ struct PluginInfo {
 
 enum OpenFromPlace : int {
     OPEN_PLUGINSMENU = 1,
+    OPEN_FROMMACRO = 11,
 };
 
 struct OpenInfo {
@@ -63,6 +64,7 @@ struct OpenInfo {
 enum DialogItemType : int {
     DI_TEXT = 0,
     DI_DOUBLEBOX = 3,
+    DI_EDIT = 4,
     DI_BUTTON = 7,
     DI_CHECKBOX = 8,
     DI_RADIOBUTTON = 9,
@@ -73,6 +75,8 @@ enum : FLAGS64 {
     DIF_GROUP = 0x400,
     DIF_CENTERGROUP = 0x4000,
     DIF_SEPARATOR = 0x10000,
+    DIF_HISTORY = 0x40000,    // on an edit line
+    DIF_BTNNOCLOSE = 0x40000, // on a button
     DIF_DEFAULTBUTTON = 0x100000000ull,
     DIF_FOCUS = 0x200000000ull,
 };
@@ -98,7 +102,11 @@ enum : FLAGS64 {
 };
 
 enum : intptr_t {
+    DM_SETFOCUS = 13,
     DM_GETCHECK = 25,
+    DM_GETCONSTTEXTPTR = 63,
+    DN_BTNCLICK = 4097,
+    DN_CLOSE = 4117,
     BSTATE_CHECKED = 1,
 };
 
@@ -108,10 +116,14 @@ enum FileControlCommand : int {
     FCTL_REDRAWPANEL = 3,
     FCTL_GETSELECTEDPANELITEM = 22,
     FCTL_GETPANELDIRECTORY = 24,
+    FCTL_BEGINSELECTION = 27,
+    FCTL_ENDSELECTION = 28,
+    FCTL_CLEARSELECTION = 29,
 };
 
 #define PANEL_ACTIVE ((HANDLE)(intptr_t)-1)
 #define PANEL_PASSIVE ((HANDLE)(intptr_t)-2)
+#define PANEL_NONE ((HANDLE)(intptr_t)-1)
 
 enum PanelTypes : int {
     PTYPE_FILEPANEL = 0,
@@ -209,6 +221,7 @@ struct ProgressValue {
 
 enum FarSettingsType : int {
     FST_QWORD = 2,
+    FST_STRING = 3,
 };
 
 enum : intptr_t {
@@ -239,8 +252,69 @@ struct FarSettingsItem {
 typedef intptr_t(WINAPI *DialogProc)(HANDLE, intptr_t, intptr_t, void *);
 typedef void *FarService; // a service this module does not call
 
+enum : FLAGS64 {
+    PN_CMPNAMELIST = 0x10000,
+    PN_CHECKMASK = 0x30000,
+    PN_SKIPPATH = 0x1000000,
+    PN_SHOWERRORMESSAGE = 0x2000000,
+};
+
 struct FarStandardFunctions {
     size_t StructSize;
+    FarService Before[40];
+    size_t(WINAPI *ProcessName)(const wchar_t *masks, wchar_t *name, size_t size, FLAGS64 flags);
+    FarService After[7];
+};
+
+// The host's file filters.
+enum FarFilterControl : int {
+    FFCTL_CREATEFILEFILTER = 0,
+    FFCTL_FREEFILEFILTER = 1,
+    FFCTL_OPENFILTERSMENU = 2,
+    FFCTL_STARTINGTOFILTER = 3,
+    FFCTL_ISFILEINFILTER = 4,
+};
+
+enum : intptr_t {
+    FFT_CUSTOM = 4,
+};
+
+// A macro's call: its arguments, and the values a module hands back.
+enum FarMacroVarType : int {
+    FMVT_UNKNOWN = 0,
+    FMVT_INTEGER = 1,
+    FMVT_STRING = 2,
+    FMVT_DOUBLE = 3,
+    FMVT_BOOLEAN = 4,
+    FMVT_NIL = 7,
+};
+
+struct FarMacroValue {
+    FarMacroVarType Type;
+    union {
+        int64_t Integer;
+        int64_t Boolean;
+        double Double;
+        const wchar_t *String;
+        struct {
+            const void *Data;
+            size_t Size;
+        } Binary;
+    };
+};
+
+struct OpenMacroInfo {
+    size_t StructSize;
+    size_t Count;
+    FarMacroValue *Values;
+};
+
+struct FarMacroCall {
+    size_t StructSize;
+    size_t Count;
+    FarMacroValue *Values;
+    void(WINAPI *Callback)(void *data, FarMacroValue *values, size_t count);
+    void *CallbackData;
 };
 
 struct PluginStartupInfo {
@@ -267,7 +341,10 @@ struct PluginStartupInfo {
     intptr_t(WINAPI *DialogRun)(HANDLE dialog);
     void(WINAPI *DialogFree)(HANDLE dialog);
     intptr_t(WINAPI *SendDlgMessage)(HANDLE dialog, intptr_t message, intptr_t param1, void *param2);
-    FarService DefDlgProc, ViewerControl, PluginsControl, FileFilterControl, RegExpControl, MacroControl;
+    intptr_t(WINAPI *DefDlgProc)(HANDLE dialog, intptr_t message, intptr_t param1, void *param2);
+    FarService ViewerControl, PluginsControl;
+    intptr_t(WINAPI *FileFilterControl)(HANDLE filter, FarFilterControl command, intptr_t param1, void *param2);
+    FarService RegExpControl, MacroControl;
     intptr_t(WINAPI *SettingsControl)(HANDLE handle, SettingsCommand command, intptr_t param1, void *param2);
     void *Private;
     void *Instance;
@@ -305,11 +382,27 @@ PINNED(PluginStartupInfo, DialogRun, 88, 176);
 PINNED(PluginStartupInfo, DialogFree, 92, 184);
 PINNED(PluginStartupInfo, SendDlgMessage, 96, 192);
 PINNED(PluginStartupInfo, AdvControl, 72, 144);
+PINNED(PluginStartupInfo, DefDlgProc, 100, 200);
+PINNED(PluginStartupInfo, FileFilterControl, 112, 224);
 PINNED(PluginStartupInfo, SettingsControl, 124, 248);
 SIZED(ProgressValue, 24, 24);
 PINNED(ProgressValue, Completed, 8, 8);
 PINNED(ProgressValue, Total, 16, 16);
 PINNED(PluginStartupInfo, FreeScreen, 136, 272);
+
+SIZED(FarStandardFunctions, 196, 392);
+PINNED(FarStandardFunctions, ProcessName, 164, 328);
+
+SIZED(FarMacroValue, 16, 24);
+PINNED(FarMacroValue, Integer, 8, 8);
+SIZED(OpenMacroInfo, 12, 24);
+PINNED(OpenMacroInfo, Count, 4, 8);
+PINNED(OpenMacroInfo, Values, 8, 16);
+SIZED(FarMacroCall, 20, 40);
+PINNED(FarMacroCall, Count, 4, 8);
+PINNED(FarMacroCall, Values, 8, 16);
+PINNED(FarMacroCall, Callback, 12, 24);
+PINNED(FarMacroCall, CallbackData, 16, 32);
 
 SIZED(PluginMenuItem, 12, 24);
 SIZED(PluginInfo, 64, 104);
@@ -401,6 +494,10 @@ POPS(SendDlgMessage, 16);
 POPS(SettingsControl, 16);
 POPS(AdvControl, 16);
 POPS(FreeScreen, 4);
+POPS(DefDlgProc, 16);
+POPS(FileFilterControl, 16);
+static_assert(sizeof(void *) != 4 || StackBytes(decltype(FarStandardFunctions::ProcessName)()) == 20, "ProcessName");
+static_assert(sizeof(void *) != 4 || StackBytes(decltype(FarMacroCall::Callback)()) == 12, "Callback");
 
 #undef POPS
 #undef PINNED

@@ -1,6 +1,24 @@
 #include "services.h"
 
+#include <cstring>
+
 PluginStartupInfo Far;
+FarStandardFunctions FarFunctions;
+
+// The host's records are its temporaries: copied, never pointed to.
+template <class Record> static void KeepRecord(Record &kept, const Record *given)
+{
+    kept = Record();
+    if (given)
+        memcpy(&kept, given, given->StructSize < sizeof kept ? given->StructSize : sizeof kept);
+}
+
+void KeepStartupInfo(const PluginStartupInfo *info)
+{
+    KeepRecord(Far, info);
+    KeepRecord(FarFunctions, Far.FSF);
+    Far.FSF = &FarFunctions;
+}
 
 // Chosen once, never to change: the host keys the module, its menu line
 // (and the user's hotkey for it) and its dialog by them.

@@ -5,6 +5,12 @@
 #include "plugin.h"
 
 extern PluginStartupInfo Far;
+// The host's standard functions, kept beside it; Far.FSF points here.
+extern FarStandardFunctions FarFunctions;
+
+// Keeps the host's two records, each as large as that host's build made it
+// and no larger; what a record lacks stays null.
+void KeepStartupInfo(const PluginStartupInfo *info);
 
 extern const GUID PluginGuid, MenuGuid, DialogGuid;
 

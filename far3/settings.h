@@ -4,9 +4,13 @@
 
 #include "../run/choices.h"
 
-// The wide module's own choice beside the two both modules have.
+#include <string>
+
+// The wide module's own choices beside the two both modules have.
 struct WideSettingsRecord {
-    DWORD ConvertBinary; // non-zero: files with NUL bytes are converted too
+    DWORD ConvertBinary = 0;  // non-zero: files with NUL bytes are converted too
+    std::wstring Masks = L"*"; // which files inside selected folders, in the host's mask syntax
+    DWORD UseFilter = 0;       // non-zero: those files must pass the host's filter too
 };
 
 extern WideSettingsRecord WideSettings;

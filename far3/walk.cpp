@@ -3,6 +3,7 @@
 // files in twice. Only entries below the folder and not below a link are
 // taken, and each at most once.
 #include "walk.h"
+#include "choice.h"
 #include "progress.h"
 #include "services.h"
 #include "settings.h"
@@ -39,18 +40,23 @@ static void ConvertOne(const Entry &entry, bool selected)
     if (outcome != BinaryFile || selected)
         Report(Unconverted, entry.path.c_str(), outcome);
     Run.done += outcome != Stopped;
+    Run.converted += Done(outcome);
 }
 
-// Every file of the listing that lies below the folder, not below a folder
-// link (a link met inside is reported, not followed), and not met before.
+// Every file of the listing that the user's masks and filter take, that
+// lies below the folder, not below a folder link (a link met inside is
+// reported, not followed), and not met before.
 static void ConvertListing(const std::wstring &folder, const PluginPanelItem *items, size_t count)
 {
     std::vector<const wchar_t *> linkNames(count);
     std::vector<size_t> linkLengths(count);
     LinkFence<wchar_t> fence(linkNames.data(), linkLengths.data(), count);
     std::unordered_set<std::wstring> seen;
-    for (size_t i = 0; i < count; i++)
-        Run.listed += !(items[i].FileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    std::vector<bool> wanted(count);
+    for (size_t i = 0; i < count; i++) {
+        wanted[i] = !(items[i].FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && Wanted(items[i]);
+        Run.listed += wanted[i];
+    }
     auto entryAt = [items](size_t i) {
         const wchar_t *name = items[i].FileName ? items[i].FileName : L"";
         DWORD attributes = DWORD(items[i].FileAttributes);
@@ -63,7 +69,7 @@ static void ConvertListing(const std::wstring &folder, const PluginPanelItem *it
             return true;
         if (what == Listed::Link)
             Report(Unconverted, entry.path.c_str(), ALink);
-        else if (seen.insert(entry.path).second)
+        else if (wanted[i] && seen.insert(entry.path).second)
             ConvertOne(entry, false);
         return !Run.stopped;
     });
@@ -111,13 +117,15 @@ static Outcome WalkFolder(const Entry &entry)
     return Converted;
 }
 
-// A folder without recursion is left alone.
-void ProcessSelected(const Entry &entry)
+bool ProcessSelected(const Entry &entry)
 {
     if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Run.listed++;
         ConvertOne(entry, true);
-    }
-    else if (Settings.ProcessSubDir)
+    } else if (Settings.ProcessSubDir) {
         Report(Unconverted, entry.path.c_str(), WalkFolder(entry));
+    } else {
+        return false;
+    }
+    return true;
 }

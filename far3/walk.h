@@ -34,13 +34,15 @@ Outcome RewriteWide(const std::wstring &path, const FileIdentity *expected, cons
                     const ConvertAreas &areas = AreasFor<WideBlockSize, WideBlockSize>());
 
 // Converts the file an entry names, or, with recursion on and a folder,
-// every file below it once, never leaving the folder through a link.
-void ProcessSelected(const Entry &entry);
+// every file below it once, never leaving the folder through a link; false
+// for a folder left alone, without recursion.
+bool ProcessSelected(const Entry &entry);
 
 // What the run did beside what it could not convert.
 struct RunRecord {
-    size_t done;     // files handled
-    size_t listed;   // files the selection and the listings gave so far
+    size_t done;      // files handled
+    size_t converted; // of those, the ones converted or already in the form asked for
+    size_t listed;    // files the selection and the listings gave so far
     bool stopped; // the user asked to stop; nothing more is touched
 };
 

@@ -11,6 +11,10 @@ struct DriveOptions {
     std::vector<std::string> names;
     Scenario user; // the panel and the answers at the dialog
     bool subtreeListing = false;
+    // Wide modules: called as a macro calls them, with these arguments,
+    // instead of from the plugins menu.
+    bool fromMacro = false;
+    std::vector<std::string> macro;
 };
 
 // Loads the module, runs its menu entry with the user's answers and prints

@@ -8,14 +8,17 @@
 
 namespace fs = std::filesystem;
 
-// The host's settings store between runs: a line "GUID name value" each.
+// The host's settings store between runs: a line "GUID name value" each,
+// a text value in double quotes.
 static void ReadStore(const std::string &file)
 {
     std::ifstream in(file);
-    std::string guid, name;
-    uint64_t value;
-    while (in >> guid >> name >> value)
-        Wide.settings[guid][Widen(name)] = value;
+    std::string guid, name, value;
+    while (in >> guid >> name >> std::ws && std::getline(in, value))
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            Wide.texts[guid][Widen(name)] = Widen(value.substr(1, value.size() - 2));
+        else
+            Wide.settings[guid][Widen(name)] = strtoull(value.c_str(), nullptr, 10);
 }
 
 static void WriteStore(const std::string &file)
@@ -24,6 +27,18 @@ static void WriteStore(const std::string &file)
     for (const auto &[guid, values] : Wide.settings)
         for (const auto &[name, value] : values)
             out << guid << " " << Narrow(name) << " " << value << "\n";
+    for (const auto &[guid, values] : Wide.texts)
+        for (const auto &[name, value] : values)
+            out << guid << " " << Narrow(name) << " \"" << Narrow(value) << "\"\n";
+}
+
+// What stays selected on the panel after the run, as a line.
+static std::string SelectionLeft()
+{
+    std::string names;
+    for (const std::string &name : Wide.selection)
+        names += (names.empty() ? "" : " ") + name;
+    return "Still selected: " + (names.empty() ? std::string("none") : names) + "\n";
 }
 
 int DriveWide(const DriveOptions &options)
@@ -57,12 +72,20 @@ int DriveWide(const DriveOptions &options)
     if (Wide.show)
         Print("Plugins menu: " + Narrow(plugin.PluginMenu.Strings[0]) + "\n\n");
     const GUID menuItem = plugin.PluginMenu.Guids[0];
-    OpenInfo open = {sizeof open, OPEN_PLUGINSMENU, &menuItem, 0, nullptr};
-    HANDLE panel = module.OpenW(&open);
+    std::vector<std::wstring> texts;
+    std::vector<FarMacroValue> values = MacroValues(options.macro, texts);
+    OpenMacroInfo call = {sizeof call, values.size(), values.data()};
+    OpenInfo open = {sizeof open, options.fromMacro ? OPEN_FROMMACRO : OPEN_PLUGINSMENU, &menuItem,
+                     options.fromMacro ? (intptr_t)&call : 0, nullptr};
+    HANDLE returned = module.OpenW(&open);
     Print(Wide.screen);
+    if (!options.names.empty())
+        Print(SelectionLeft());
+    if (options.fromMacro)
+        Print("The macro gets: " + MacroResult(returned) + "\n");
     UnloadWideModule(module);
     WriteStore(options.settings);
-    if (panel)
+    if (returned && !options.fromMacro)
         return Fail("OpenW returned a panel handle; the host would open a plugin panel"), 1;
     return Wide.warning.empty() ? 0 : 1;
 }

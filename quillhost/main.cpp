@@ -18,6 +18,12 @@ static const char Usage[] =
     "  --to unix|windows          the radio button the user picks (default: leave the preset)\n"
     "  --subdirs | --no-subdirs   the recursion box (default: leave the preset)\n"
     "  --binary | --no-binary     wide modules: the box for converting binary files too (default: leave it)\n"
+    "  --masks LIST               wide modules: type LIST over the file masks line (default: leave it)\n"
+    "  --filter BYTES | --no-filter\n"
+    "                             wide modules: set the host's filter up, with the dialog's button, to pass\n"
+    "                             files smaller than BYTES, and tick \"Use filter\"; or clear that box\n"
+    "  --macro ARG... --          wide modules: call the module as a macro does (Plugin.Call), with these\n"
+    "                             arguments (true, false, nil, numbers, or text), instead of the menu\n"
     "  --this-run-only            tick the this-run-only box\n"
     "  --cancel                   close the dialog with Escape instead of the accept button\n"
     "  --listing direct|subtree   single-byte modules: how GetDirList answers (default direct; subtree is\n"
@@ -63,6 +69,21 @@ static bool ParseOption(int argc, char **argv, int &i, Options &options)
         options.user.subdirs = arg == "--subdirs";
     } else if (arg == "--binary" || arg == "--no-binary") {
         options.user.binaryToo = arg == "--binary";
+    } else if (arg == "--masks") {
+        options.user.typeMasks = true;
+        return TakeValue(argc, argv, i, options.user.masks);
+    } else if (arg == "--filter") {
+        if (!TakeValue(argc, argv, i, value) || value.find_first_not_of("0123456789") != std::string::npos ||
+            value.empty())
+            return Fail("--filter takes a number of bytes");
+        options.user.useFilter = 1;
+        options.user.filterBelow = std::stoll(value);
+    } else if (arg == "--no-filter") {
+        options.user.useFilter = 0;
+    } else if (arg == "--macro") {
+        options.fromMacro = true;
+        while (++i < argc && strcmp(argv[i], "--") != 0)
+            options.macro.push_back(argv[i]);
     } else if (arg == "--this-run-only") {
         options.user.thisRunOnly = true;
     } else if (arg == "--cancel") {

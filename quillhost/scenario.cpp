@@ -9,7 +9,7 @@
 // Radio buttons and check boxes are counted in the order the dialog lists
 // them, as a user reads them from the top: the first box is the
 // recursion's, the last "this run only", and the wide module's dialog has
-// the one for binary files between them.
+// the one for binary files and the one for the host's filter between them.
 static DrawnItem *NthItemOfType(std::vector<DrawnItem> &items, int type, int n)
 {
     for (DrawnItem &item : items)
@@ -31,8 +31,12 @@ void AnswerDialog(std::vector<DrawnItem> &items, const Scenario &user)
     int boxes = 0;
     for (const DrawnItem &item : items)
         boxes += item.type == DrawnCheckBox;
-    if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, 2); box && boxes == 3 && user.binaryToo >= 0)
+    if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, 2); box && boxes >= 3 && user.binaryToo >= 0)
         box->selected = user.binaryToo;
+    if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, 3); box && boxes == 4 && user.useFilter >= 0)
+        box->selected = user.useFilter;
+    if (DrawnItem *line = NthItemOfType(items, DrawnEdit, 1); line && user.typeMasks)
+        line->text = user.masks;
     if (DrawnItem *box = NthItemOfType(items, DrawnCheckBox, boxes); box && boxes > 1 && user.thisRunOnly)
         box->selected = 1;
 }

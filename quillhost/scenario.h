@@ -35,6 +35,13 @@ struct Scenario {
     int pickRadio = 0;
     int subdirs = -1;
     int binaryToo = -1; // the wide module's box for binary files
+    // The wide module's masks line: typed over when given.
+    bool typeMasks = false;
+    std::string masks;
+    int useFilter = -1; // the wide module's box for the host's filter
+    // The host's filter, as the user sets it up in its menu: files smaller
+    // than this pass (-1: every file passes).
+    long long filterBelow = -1;
     bool thisRunOnly = false;
     DialogClose close = DialogClose::Accept;
 
@@ -54,6 +61,7 @@ struct Scenario {
 enum DrawnType : int {
     DrawnText = 0,
     DrawnDoubleBox = 3,
+    DrawnEdit = 4,
     DrawnButton = 7,
     DrawnCheckBox = 8,
     DrawnRadioButton = 9,
@@ -62,6 +70,7 @@ enum DrawnType : int {
 enum : uint64_t {
     DrawnCenterGroup = 0x4000,
     DrawnSeparator = 0x10000,
+    DrawnHistory = 0x40000, // an edit line's; on a button it keeps the dialog open
 };
 
 struct DrawnItem {
@@ -73,9 +82,9 @@ struct DrawnItem {
     std::string text; // UTF-8, "&" before the hotkey
 };
 
-// The user's answers (scenario's pickRadio, subdirs, thisRunOnly) applied
-// to the items, and the index of the item that closes the dialog (-1 for
-// Escape).
+// The user's answers (scenario's pickRadio, subdirs, binaryToo, masks,
+// useFilter, thisRunOnly) applied to the items, and the index of the item
+// that closes the dialog (-1 for Escape).
 void AnswerDialog(std::vector<DrawnItem> &items, const Scenario &user);
 int ClosingIndex(const std::vector<DrawnItem> &items, const Scenario &user);
 

@@ -138,6 +138,12 @@ std::string DrawDialog(int width, int height, const std::vector<DrawnItem> &item
         case DrawnCheckBox:
             canvas.Text(item.x1, item.y1, (item.selected ? "[x] " : "[ ] ") + item.text);
             break;
+        case DrawnEdit:
+            // The history's arrow follows the line.
+            canvas.Text(item.x1, item.y1, item.text);
+            if (item.flags & DrawnHistory)
+                canvas.Put(item.x2 + 1, item.y1, "↓");
+            break;
         case DrawnText:
             if (item.flags & DrawnSeparator)
                 Separator(canvas, frame, item.y1);

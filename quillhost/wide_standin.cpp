@@ -1,4 +1,5 @@
 #include "wide_standin.h"
+#include "masks.h"
 #include "screen.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@ WideStandIn Wide;
 static const HANDLE SavedScreen = (HANDLE)(intptr_t)0x5C;
 static const HANDLE DialogHandle = (HANDLE)(intptr_t)0xD1A;
 static const HANDLE SettingsHandle = (HANDLE)(intptr_t)0x5E7, HostSettingsHandle = (HANDLE)(intptr_t)0x5E8;
+static const HANDLE FilterHandle = (HANDLE)(intptr_t)0xF17;
 static const std::string PluginFolderText = "src"; // a plugin panel's own folder text
 static const intptr_t ListingMark = 0x4C697374;    // kept in the slot past a listing's last item
 
@@ -59,6 +61,7 @@ void ResetWide(const std::string &dir)
     fresh.catalogue = std::move(Wide.catalogue);
     fresh.messages = std::move(Wide.messages);
     fresh.settings = std::move(Wide.settings);
+    fresh.texts = std::move(Wide.texts);
     fresh.plugin = Wide.plugin;
     fresh.curDir = dir;
     Wide = std::move(fresh);
@@ -254,6 +257,15 @@ static intptr_t WINAPI PanelControlW(HANDLE panel, FileControlCommand command, i
     case FCTL_UPDATEPANEL:
         Wide.shown.clear();
         return 1;
+    case FCTL_BEGINSELECTION:
+    case FCTL_ENDSELECTION:
+        Wide.selecting += command == FCTL_BEGINSELECTION ? 1 : -1;
+        return 1;
+    case FCTL_CLEARSELECTION:
+        // By its place among the selected items; those after it move up.
+        if (param1 >= 0 && (size_t)param1 < Wide.selection.size())
+            Wide.selection.erase(Wide.selection.begin() + param1);
+        return 1;
     default:
         return 1;
     }
@@ -388,13 +400,15 @@ static void WINAPI FreeDirListW(PluginPanelItem *items, size_t count)
 }
 
 static std::vector<DrawnItem> DialogAnswered;
+static std::vector<std::wstring> DialogTexts; // each item's text, as DM_GETCONSTTEXTPTR gives it
+static DialogProc DialogEvents;
 static struct {
     int width, height;
 } DialogSize;
 
 static HANDLE WINAPI DialogInitW(const GUID *plugin, const GUID *id, intptr_t x1, intptr_t y1, intptr_t x2,
                                  intptr_t y2, const wchar_t *help, const FarDialogItem *items, size_t count,
-                                 intptr_t, FLAGS64 flags, DialogProc, void *)
+                                 intptr_t, FLAGS64 flags, DialogProc events, void *)
 {
     std::ostringstream call;
     call << "DialogInit(" << x1 << ", " << y1 << ", " << x2 << ", " << y2 << ", " << Text(help) << ", " << count
@@ -412,9 +426,9 @@ static HANDLE WINAPI DialogInitW(const GUID *plugin, const GUID *id, intptr_t x1
         Wide.dialogFlags.push_back(item.Flags);
     }
     DialogSize = {(int)x2, (int)y2};
+    DialogEvents = events;
     return DialogHandle;
 }
-
 
 static intptr_t WINAPI DialogRunW(HANDLE dialog)
 {
@@ -423,19 +437,47 @@ static intptr_t WINAPI DialogRunW(HANDLE dialog)
         return -1;
     DialogAnswered = Wide.dialogAsShown;
     AnswerDialog(DialogAnswered, Wide);
+    DialogTexts.clear();
+    for (const DrawnItem &item : DialogAnswered)
+        DialogTexts.push_back(Widen(item.text));
+    // The user who ticks the filter's box sets the filter up first, with
+    // the button beside it.
+    for (size_t i = 0; i < DialogAnswered.size() && DialogEvents && Wide.useFilter == 1; i++)
+        if (DialogAnswered[i].type == DrawnButton && (DialogAnswered[i].flags & DrawnHistory))
+            DialogEvents(dialog, DN_BTNCLICK, (intptr_t)i, nullptr);
     if (Wide.show)
         Wide.screen += DrawDialog(DialogSize.width, DialogSize.height, DialogAnswered);
-    return ClosingIndex(DialogAnswered, Wide);
+    intptr_t closing = ClosingIndex(DialogAnswered, Wide);
+    // The module may keep its dialog open; the user then leaves it with Esc.
+    if (DialogEvents && !DialogEvents(dialog, DN_CLOSE, closing, nullptr)) {
+        Wide.dialogKeptOpen++;
+        closing = DialogEvents(dialog, DN_CLOSE, -1, nullptr) ? -1 : -2;
+    }
+    return closing;
 }
 
 static intptr_t WINAPI SendDlgMessageW(HANDLE dialog, intptr_t message, intptr_t item, void *)
 {
     Record("SendDlgMessage(" + std::to_string(message) + ", " + std::to_string(item) + ")");
-    if (dialog != DialogHandle || message != DM_GETCHECK || item < 0 || (size_t)item >= DialogAnswered.size())
+    if (dialog != DialogHandle || item < 0 || (size_t)item >= DialogAnswered.size())
         return 0;
     const DrawnItem &answered = DialogAnswered[(size_t)item];
-    bool checkable = answered.type == DrawnCheckBox || answered.type == DrawnRadioButton;
-    return checkable ? answered.selected : 0;
+    switch (message) {
+    case DM_GETCHECK:
+        return answered.type == DrawnCheckBox || answered.type == DrawnRadioButton ? answered.selected : 0;
+    case DM_GETCONSTTEXTPTR:
+        return (intptr_t)DialogTexts[(size_t)item].c_str();
+    case DM_SETFOCUS:
+        Wide.focusedItem = (int)item;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+static intptr_t WINAPI DefDlgProcW(HANDLE, intptr_t message, intptr_t, void *)
+{
+    return message == DN_CLOSE;
 }
 
 static void WINAPI DialogFreeW(HANDLE dialog)
@@ -446,6 +488,20 @@ static void WINAPI DialogFreeW(HANDLE dialog)
 
 // One open store: reads see its own writes, and SCTL_FREE commits them.
 static std::map<std::wstring, uint64_t> Pending;
+static std::map<std::wstring, std::wstring> PendingTexts;
+
+static intptr_t TextSetting(SettingsCommand command, FarSettingsItem &item)
+{
+    if (command == SCTL_SET && item.Value.String) {
+        PendingTexts[item.Name] = item.Value.String;
+        return 1;
+    }
+    auto stored = PendingTexts.find(item.Name);
+    if (command != SCTL_GET || stored == PendingTexts.end())
+        return 0;
+    item.Value.String = stored->second.c_str();
+    return 1;
+}
 
 static intptr_t WINAPI SettingsControlW(HANDLE handle, SettingsCommand command, intptr_t, void *param)
 {
@@ -476,6 +532,7 @@ static intptr_t WINAPI SettingsControlW(HANDLE handle, SettingsCommand command, 
         if (!create || create->StructSize < sizeof *create || !IsPlugin(&create->Guid))
             return 0;
         Pending = Wide.settings[GuidText(create->Guid)];
+        PendingTexts = Wide.texts[GuidText(create->Guid)];
         create->Handle = SettingsHandle;
         Wide.settingsOpen++;
         return 1;
@@ -484,11 +541,16 @@ static intptr_t WINAPI SettingsControlW(HANDLE handle, SettingsCommand command, 
         return 0;
     if (command == SCTL_FREE) {
         Wide.settings[GuidText(Wide.plugin)] = Pending;
+        Wide.texts[GuidText(Wide.plugin)] = PendingTexts;
         Wide.settingsOpen--;
         return 1;
     }
     FarSettingsItem *item = (FarSettingsItem *)param;
-    if (!item || item->StructSize < sizeof *item || item->Root != 0 || item->Type != FST_QWORD || !item->Name)
+    if (!item || item->StructSize < sizeof *item || item->Root != 0 || !item->Name)
+        return 0;
+    if (item->Type == FST_STRING)
+        return TextSetting(command, *item);
+    if (item->Type != FST_QWORD)
         return 0;
     if (command == SCTL_SET) {
         Pending[item->Name] = item->Value.Number;
@@ -519,11 +581,66 @@ static intptr_t WINAPI AdvControlW(const GUID *plugin, AdvancedControlCommands c
     return 1;
 }
 
+static size_t WINAPI ProcessNameW(const wchar_t *masks, wchar_t *name, size_t, FLAGS64 flags)
+{
+    std::wstring list = masks ? masks : L"";
+    bool valid = MaskListValid(list);
+    if ((flags & 0xFF0000) == PN_CHECKMASK) {
+        if (!valid && (flags & PN_SHOWERRORMESSAGE)) {
+            Wide.hostErrors.push_back({"Error", "Invalid file mask: " + Narrow(list)});
+            Wide.screen += DrawMessage(Wide.hostErrors.back());
+        }
+        return valid;
+    }
+    if ((flags & 0xFF0000) != PN_CMPNAMELIST || !name)
+        return 0;
+    std::wstring compared = name;
+    if (flags & PN_SKIPPATH)
+        compared.erase(0, compared.find_last_of(L"\\/") + 1);
+    return valid && MaskListMatches(list, compared);
+}
+
+static intptr_t WINAPI FileFilterControlW(HANDLE filter, FarFilterControl command, intptr_t param1, void *param2)
+{
+    Record("FileFilterControl(" + std::to_string(command) + ")");
+    if (command == FFCTL_CREATEFILEFILTER) {
+        if (param1 != FFT_CUSTOM || !param2)
+            return 0;
+        *(HANDLE *)param2 = FilterHandle;
+        Wide.filtersHeld++;
+        return 1;
+    }
+    if (filter != FilterHandle)
+        return 0;
+    switch (command) {
+    case FFCTL_FREEFILEFILTER:
+        Wide.filtersHeld--;
+        return 1;
+    case FFCTL_OPENFILTERSMENU:
+        Wide.filtersMenuOpened++;
+        return 1;
+    case FFCTL_STARTINGTOFILTER:
+        Wide.filterStarted = true;
+        return 1;
+    case FFCTL_ISFILEINFILTER:
+        // The real host tests a file's age against the time of the start.
+        if (!Wide.filterStarted || !param2) {
+            Record("FileFilterControl(not started)");
+            return 0;
+        }
+        return Wide.filterBelow < 0 || ((PluginPanelItem *)param2)->FileSize < (uint64_t)Wide.filterBelow;
+    default:
+        return 0;
+    }
+}
+
 PluginStartupInfo WideStartupInfo(const std::wstring &moduleName, FarStandardFunctions &fsf)
 {
     static std::wstring name;
     name = moduleName;
+    fsf = FarStandardFunctions();
     fsf.StructSize = sizeof fsf;
+    fsf.ProcessName = ProcessNameW;
     PluginStartupInfo info = {};
     info.StructSize = sizeof info;
     info.ModuleName = name.c_str();
@@ -539,6 +656,8 @@ PluginStartupInfo WideStartupInfo(const std::wstring &moduleName, FarStandardFun
     info.DialogRun = DialogRunW;
     info.DialogFree = DialogFreeW;
     info.SendDlgMessage = SendDlgMessageW;
+    info.DefDlgProc = DefDlgProcW;
+    info.FileFilterControl = FileFilterControlW;
     info.SettingsControl = SettingsControlW;
     info.AdvControl = AdvControlW;
     info.FreeScreen = FreeScreenW;
@@ -610,4 +729,60 @@ void UnloadWideModule(WideModule &module)
     if (module.library)
         FreeLibrary(module.library);
     module = WideModule();
+}
+
+std::vector<FarMacroValue> MacroValues(const std::vector<std::string> &arguments, std::vector<std::wstring> &texts)
+{
+    std::vector<FarMacroValue> values(arguments.size());
+    texts.assign(arguments.size(), L"");
+    for (size_t i = 0; i < arguments.size(); i++) {
+        const std::string &argument = arguments[i];
+        char *end = nullptr;
+        double number = strtod(argument.c_str(), &end);
+        if (argument == "true" || argument == "false") {
+            values[i].Type = FMVT_BOOLEAN;
+            values[i].Boolean = argument == "true";
+        } else if (argument == "nil") {
+            values[i].Type = FMVT_NIL;
+        } else if (!argument.empty() && end && *end == '\0') {
+            values[i].Type = FMVT_DOUBLE;
+            values[i].Double = number;
+        } else {
+            texts[i] = Widen(argument);
+            values[i].Type = FMVT_STRING;
+            values[i].String = texts[i].c_str();
+        }
+    }
+    return values;
+}
+
+static std::string ValueText(const FarMacroValue &value)
+{
+    switch (value.Type) {
+    case FMVT_INTEGER:
+        return std::to_string(value.Integer);
+    case FMVT_BOOLEAN:
+        return value.Boolean ? "true" : "false";
+    case FMVT_STRING:
+        return "\"" + Text(value.String) + "\"";
+    default:
+        return "type " + std::to_string(value.Type);
+    }
+}
+
+std::string MacroResult(HANDLE returned)
+{
+    if (!returned)
+        return "false";
+    if ((uintptr_t)returned < 0x10000)
+        return "true";
+    FarMacroCall *call = (FarMacroCall *)returned;
+    if (call->StructSize < sizeof *call)
+        return "a record too small for a FarMacroCall";
+    std::string text;
+    for (size_t i = 0; i < call->Count; i++)
+        text += (i ? ", " : "") + ValueText(call->Values[i]);
+    if (call->Callback)
+        call->Callback(call->CallbackData, call->Values, call->Count);
+    return text;
 }

@@ -35,6 +35,16 @@ struct WideStandIn : Scenario {
 
     // What the panel shows of each selected name, as it last read them.
     std::map<std::string, WIN32_FIND_DATAW> shown;
+    int selecting = 0; // FCTL_BEGINSELECTION not yet matched by FCTL_ENDSELECTION
+
+    // The host's texts in the settings store, beside the numbers.
+    std::map<std::string, std::map<std::wstring, std::wstring>> texts;
+    int filtersHeld = 0;       // created, not yet freed
+    int filtersMenuOpened = 0; // times the dialog's button opened the filters menu
+    bool filterStarted = false;
+    std::vector<std::vector<std::string>> hostErrors; // the host's own error boxes
+    int dialogKeptOpen = 0; // closings of the dialog the module refused
+    int focusedItem = -1;   // the item the module last moved the focus to
 };
 
 extern WideStandIn Wide;
@@ -87,3 +97,12 @@ void UnloadWideModule(WideModule &module);
 // The host's version test: whether this host (3.0.0.6730) may load a module
 // that needs required.
 bool HostMeets(const VersionInfo &required);
+
+// A macro's arguments as the host hands them over: true and false as
+// booleans, nil, numbers as doubles (as Lua gives them), anything else as
+// a string; texts holds the strings.
+std::vector<FarMacroValue> MacroValues(const std::vector<std::string> &arguments, std::vector<std::wstring> &texts);
+
+// What a macro gets back from OpenW, as text ("false", "true", or the
+// values); a FarMacroCall is handed back through its callback.
+std::string MacroResult(HANDLE returned);

@@ -5,7 +5,7 @@ enum : uint32_t {
     Separator = TraitBoxColor | TraitSeparator,
 };
 
-DialogLayout LayOutDialog(int binaryToo)
+DialogLayout LayOutDialog(const OwnItems &own)
 {
     DialogLayout d = {};
     unsigned char y = 2;
@@ -20,8 +20,18 @@ DialogLayout LayOutDialog(int binaryToo)
     d.toCrLf = add({KindRadioButton, 5, y++, 0, 0, 0, false, -1, "to &Windows"});
     separator();
     d.subDir = checkBox(MsgProcessSubDir);
-    d.binaryToo = binaryToo >= 0 ? checkBox(binaryToo) : -1;
+    d.binaryToo = own.binaryToo >= 0 ? checkBox(own.binaryToo) : -1;
     separator();
+    d.masks = d.useFilter = d.filter = -1;
+    if (own.masks >= 0) {
+        add({KindText, 5, y++, 0, 0, 0, false, own.masks, nullptr});
+        // The history's arrow takes the column after the line.
+        d.masks = add({KindEdit, 5, y++, 39, 0, TraitHistory, false, -1, ""});
+        unsigned char row = y;
+        d.useFilter = checkBox(own.useFilter);
+        d.filter = add({KindButton, 28, row, 0, 0, TraitNoClose, false, own.filter, nullptr});
+        separator();
+    }
     d.thisRunOnly = checkBox(MsgThisRunOnly);
     separator();
     d.accept = add({KindButton, 0, y, 0, 0, TraitCenterGroup, true, MsgAccept, nullptr});

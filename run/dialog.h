@@ -10,6 +10,7 @@
 enum DialogKind : unsigned char {
     KindText = 0,
     KindDoubleBox = 3,
+    KindEdit = 4,
     KindButton = 7,
     KindCheckBox = 8,
     KindRadioButton = 9,
@@ -20,6 +21,8 @@ enum DialogTraits : uint32_t {
     TraitGroup = 0x400,
     TraitCenterGroup = 0x4000,
     TraitSeparator = 0x10000,
+    TraitHistory = 0x40000, // an edit line's; on a button the same bit keeps the dialog open
+    TraitNoClose = 0x40000,
 };
 
 // One item: its text is the catalogue's message, or, where message is
@@ -37,17 +40,28 @@ enum : int {
     MostDialogItems = 16,
 };
 
-// The dialog's items, top to bottom, and where the ones read back stand.
+// The items a module adds to those both have, each by the catalogue's text
+// (-1 leaves it out): a box for binary files, and a group choosing the files
+// inside folders by masks (a label over an edit line with a history) and by
+// the host's filter (a box, and a button that opens the filters).
+struct OwnItems {
+    int binaryToo, masks, useFilter, filter;
+};
+
+inline constexpr OwnItems NoOwnItems = {-1, -1, -1, -1};
+
+// The dialog's items, top to bottom, and where the ones read back stand
+// (-1 for an item left out).
 struct DialogLayout {
     DialogShape items[MostDialogItems];
     int count, width, height;
-    int toLf, toCrLf, subDir, binaryToo, thisRunOnly, accept; // binaryToo: -1 when absent
+    int toLf, toCrLf, subDir, binaryToo, masks, useFilter, filter, thisRunOnly, accept;
 };
 
-// The double box with the two targets, the recursion box, the module's own
-// boxes (binaryToo: the catalogue's text of a box for binary files, or -1
-// for none), "this run only" and the buttons, groups apart by separators.
-DialogLayout LayOutDialog(int binaryToo);
+// The double box with the two targets, the recursion box and the box for
+// binary files, the masks and filter, "this run only" and the buttons,
+// groups apart by separators.
+DialogLayout LayOutDialog(const OwnItems &own);
 
 // The radio button the remembered mode turns on and focuses.
 int ModeItem(const DialogLayout &dialog, DWORD mode);

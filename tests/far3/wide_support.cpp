@@ -95,7 +95,21 @@ void LoadModule(const std::wstring &panelDir, const char *language)
     Wide.plugin = global.Guid;
 }
 
-void PickMenuEntry()
+// Every test starts with the host's settings store empty: the choices one
+// test made are not remembered in the next.
+class FreshStore : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        Wide.settings.clear();
+        Wide.texts.clear();
+    }
+};
+
+static const bool FreshStoreListens =
+    (::testing::UnitTest::GetInstance()->listeners().Append(new FreshStore), true);
+
+// Whatever the run did, it gave back what it held of the host's.
+static HANDLE Open(OpenFromPlace from, intptr_t data)
 {
     {
         FarStandardFunctions fsf;
@@ -104,8 +118,24 @@ void PickMenuEntry()
         memset(&info, 0xCC, sizeof info);
         memset(&fsf, 0xCC, sizeof fsf);
     }
-    OpenInfo open = {sizeof open, OPEN_PLUGINSMENU, &MenuGuid, 0, nullptr};
-    EXPECT_EQ(OpenW(&open), nullptr);
+    OpenInfo open = {sizeof open, from, &MenuGuid, data, nullptr};
+    HANDLE returned = OpenW(&open);
     EXPECT_EQ(Wide.listingsHeld, 0);
     EXPECT_EQ(Wide.settingsOpen, 0);
+    EXPECT_EQ(Wide.filtersHeld, 0);
+    EXPECT_EQ(Wide.selecting, 0);
+    return returned;
+}
+
+void PickMenuEntry()
+{
+    EXPECT_EQ(Open(OPEN_PLUGINSMENU, 0), nullptr);
+}
+
+std::string CallAsMacro(const std::vector<std::string> &arguments)
+{
+    std::vector<std::wstring> texts;
+    std::vector<FarMacroValue> values = MacroValues(arguments, texts);
+    OpenMacroInfo call = {sizeof call, values.size(), values.data()};
+    return MacroResult(Open(OPEN_FROMMACRO, (intptr_t)&call));
 }

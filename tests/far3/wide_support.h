@@ -30,3 +30,7 @@ void LoadModule(const std::wstring &panelDir, const char *language = "English");
 
 // The user picks the menu entry; the host's records are temporaries.
 void PickMenuEntry();
+
+// A macro calls the module with these arguments (as quillhost --macro
+// takes them); what the macro gets, as text.
+std::string CallAsMacro(const std::vector<std::string> &arguments);

@@ -34,12 +34,17 @@ TEST(WideInterface, RecordsAndFlagsReachTheHostWhole)
 
     // Flags above bit 31 and the items' pointer-sized fields, as the host
     // read them from the module's array.
-    ASSERT_EQ(Wide.dialogFlags.size(), 11u);
-    EXPECT_EQ(Wide.dialogFlags[9], DIF_CENTERGROUP | DIF_DEFAULTBUTTON);
+    ASSERT_EQ(Wide.dialogFlags.size(), 16u);
+    EXPECT_EQ(Wide.dialogFlags[14], DIF_CENTERGROUP | DIF_DEFAULTBUTTON);
     EXPECT_EQ(Wide.dialogFlags[1], DIF_GROUP | DIF_FOCUS);
+    EXPECT_EQ(Wide.dialogFlags[8], DIF_HISTORY);
+    EXPECT_EQ(Wide.dialogFlags[10], DIF_BTNNOCLOSE);
     EXPECT_EQ(Wide.dialogAsShown[0].x2, 42);
     EXPECT_EQ(Wide.dialogAsShown[4].text, "Process &subdirectories");
     EXPECT_EQ(Wide.dialogAsShown[5].text, "Convert &binary files too");
+    EXPECT_EQ(Wide.dialogAsShown[8].type, DrawnEdit);
+    EXPECT_EQ(Wide.dialogAsShown[8].text, "*");
+    EXPECT_EQ(Wide.dialogAsShown[9].text, "Use filte&r");
     EXPECT_EQ(Wide.dialogAsShown[1].selected, 1);
 
     // The Russian catalogue lines up with the English one.
@@ -85,6 +90,7 @@ struct ConversionCase {
     std::vector<std::string> warning;
     void (*prepare)(const std::wstring &root);
     bool listingRepeats;
+    std::vector<std::string> stillSelected; // as the host's own operations leave it
 };
 
 const std::wstring LongA(120, L'a'), LongB(120, L'b'), LongName = std::wstring(70, L'n') + L".txt";
@@ -101,6 +107,12 @@ void RewriteOnceThePanelIsRead(const std::wstring &root)
 {
     ReadWidePanel();
     Put(root + L"\\f.txt", "f\r\nmore\r\n");
+}
+
+void MakeTwoReadOnly(const std::wstring &root)
+{
+    SetFileAttributesW(Long(root + L"\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(Long(root + L"\\bad\\y.txt").c_str(), FILE_ATTRIBUTE_READONLY);
 }
 
 void WithholdTheFirstItem(const std::wstring &)
@@ -155,6 +167,7 @@ TEST_P(Conversions, ConvertWhatTheUserSelected)
         EXPECT_TRUE(SameTime(after.write, before[name].write)) << Narrow(name);
     }
     EXPECT_EQ(Wide.warning, c.warning);
+    EXPECT_EQ(Wide.selection, c.stillSelected);
     // A short run shows the static working box, once.
     EXPECT_EQ(Wide.boxes, std::vector<std::vector<std::string>>({{Title, Working}}));
 }
@@ -167,52 +180,60 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionCase{"UnicodeNames",
                        {{L"Привет.txt", "a\r\nb\r\n"}, {L"中文\\名前.txt", "x\r\n"}, {L"left.txt", "l\r\n"}},
                        {L"Привет.txt", L"中文"}, 1, 1, PanelKind::Folder, L"",
-                       {{L"Привет.txt", "a\nb\n"}, {L"中文\\名前.txt", "x\n"}, {L"left.txt", "l\r\n"}}, {}, nullptr, false},
+                       {{L"Привет.txt", "a\nb\n"}, {L"中文\\名前.txt", "x\n"}, {L"left.txt", "l\r\n"}}, {}, nullptr, false, {}},
         ConversionCase{"PathsOver300CharactersInAWalk",
                        {{Deep + L"\\" + LongName, "a\n"}},
                        {LongA}, 2, 1, PanelKind::Folder, L"",
-                       {{Deep + L"\\" + LongName, "a\r\n"}}, {}, nullptr, false},
+                       {{Deep + L"\\" + LongName, "a\r\n"}}, {}, nullptr, false, {}},
         ConversionCase{"APanelFolderOver260Characters",
                        {{Deep + L"\\" + LongName, "a\r"}},
                        {LongName}, 1, 0, PanelKind::Folder, Deep,
-                       {{Deep + L"\\" + LongName, "a\n"}}, {}, nullptr, false},
+                       {{Deep + L"\\" + LongName, "a\n"}}, {}, nullptr, false, {}},
         ConversionCase{"FoundFilesByTheirFullPaths",
                        {{L"d\\f.txt", "f\r\n"}},
                        {L"d\\f.txt"}, 1, 0, PanelKind::RealNames, L"",
-                       {{L"d\\f.txt", "f\n"}}, {}, nullptr, false},
+                       {{L"d\\f.txt", "f\n"}}, {}, nullptr, false, {}},
         ConversionCase{"ReadOnlyAndHardLinkedFilesAreNamed",
                        {{L"ro.txt", "r\r\n"}, {L"h.txt", "h\r\n"}, {L"ok.txt", "o\r\n"}},
                        {L"h.txt", L"ok.txt", L"ro.txt"}, 1, 0, PanelKind::Folder, L"",
                        {{L"ro.txt", "r\r\n"}, {L"h.txt", "h\r\n"}, {L"ok.txt", "o\n"}},
                        {Title, "Not converted: 2", "h.txt: has other hard links", "ro.txt: read-only"},
-                       MakeReadOnlyAndLinked, false},
+                       MakeReadOnlyAndLinked, false, {"h.txt", "ro.txt"}},
+        ConversionCase{"WhatWasLeftAloneStaysSelected",
+                       {{L"a.txt", "a\r\n"}, {L"bad\\y.txt", "y\r\n"}, {L"good\\x.txt", "x\r\n"},
+                        {L"pics\\p.png", std::string("\0\r\n", 3)}, {L"ro.txt", "r\r\n"}},
+                       {L"a.txt", L"bad", L"good", L"pics", L"ro.txt"}, 1, 1, PanelKind::Folder, L"",
+                       {{L"a.txt", "a\n"}, {L"bad\\y.txt", "y\r\n"}, {L"good\\x.txt", "x\n"},
+                        {L"pics\\p.png", std::string("\0\r\n", 3)}, {L"ro.txt", "r\r\n"}},
+                       {Title, "Not converted: 2", "bad\\y.txt: read-only", "ro.txt: read-only"},
+                       MakeTwoReadOnly, false, {"bad", "ro.txt"}},
         ConversionCase{"AFileChangedSinceThePanelWasReadIsNamed",
                        {{L"f.txt", "f\r\n"}, {L"g.txt", "g\r\n"}},
                        {L"f.txt", L"g.txt"}, 1, 0, PanelKind::Folder, L"",
                        {{L"f.txt", "f\r\nmore\r\n"}, {L"g.txt", "g\n"}},
-                       {Title, "Not converted: 1", "f.txt: not the file listed"}, RewriteOnceThePanelIsRead, false},
+                       {Title, "Not converted: 1", "f.txt: not the file listed"}, RewriteOnceThePanelIsRead, false, {"f.txt"}},
         ConversionCase{"AFileListedTwiceIsConvertedOnce",
                        {{L"d\\f.txt", "a\rb\r"}, {L"d\\e\\g.txt", "g\n"}},
                        {L"d"}, 2, 1, PanelKind::Folder, L"",
-                       {{L"d\\f.txt", "a\r\nb\r\n"}, {L"d\\e\\g.txt", "g\r\n"}}, {}, nullptr, true},
+                       {{L"d\\f.txt", "a\r\nb\r\n"}, {L"d\\e\\g.txt", "g\r\n"}}, {}, nullptr, true, {}},
         ConversionCase{"AListingTheUserStoppedStopsTheRun",
                        {{L"d\\f.txt", "f\r\n"}, {L"e.txt", "e\r\n"}},
                        {L"d", L"e.txt"}, 1, 1, PanelKind::Folder, L"",
-                       {{L"d\\f.txt", "f\r\n"}, {L"e.txt", "e\r\n"}}, {}, StopTheListing, false},
+                       {{L"d\\f.txt", "f\r\n"}, {L"e.txt", "e\r\n"}}, {}, StopTheListing, false, {"d", "e.txt"}},
         ConversionCase{"AnItemTheHostDoesNotHandOverIsNamed",
                        {{L"a.txt", "a\r\n"}, {L"b.txt", "b\r\n"}},
                        {L"a.txt", L"b.txt"}, 1, 0, PanelKind::Folder, L"",
                        {{L"a.txt", "a\r\n"}, {L"b.txt", "b\n"}},
-                       {Title, "Not converted: 1", "#1: could not be read"}, WithholdTheFirstItem, false},
+                       {Title, "Not converted: 1", "#1: could not be read"}, WithholdTheFirstItem, false, {"a.txt"}},
         ConversionCase{"AFolderWithoutRecursionIsLeftAlone",
                        {{L"d\\f.txt", "f\r\n"}},
                        {L"d"}, 1, 0, PanelKind::Folder, L"",
-                       {{L"d\\f.txt", "f\r\n"}}, {}, nullptr, false},
+                       {{L"d\\f.txt", "f\r\n"}}, {}, nullptr, false, {"d"}},
         ConversionCase{"APluginsPanelHasNoFilesOnDisk",
                        {{L"f.txt", "f\r\n"}},
                        {L"f.txt"}, 1, 0, PanelKind::Plugin, L"",
                        {{L"f.txt", "f\r\n"}},
-                       {Title, "Nothing was converted: the active panel shows no files on disk."}, nullptr, false}),
+                       {Title, "Nothing was converted: the active panel shows no files on disk."}, nullptr, false, {"f.txt"}}),
     [](const ::testing::TestParamInfo<ConversionCase> &info) { return std::string(info.param.name); });
 
 // The tree comes from make-links.sh: tree/out leads outside it, tree/twin
@@ -239,29 +260,38 @@ TEST(WideSettings, ChoicesAreRememberedUnlessForThisRunOnly)
 {
     std::wstring root = Root();
     Put(root + L"\\f.txt", "f\n");
-    auto run = [&](int radio, int subdirs, int binaryToo, bool thisRunOnly, DialogClose close) {
+    auto run = [&](int radio, int subdirs, int binaryToo, const char *masks, int useFilter, bool thisRunOnly,
+                   DialogClose close) {
         LoadModule(root);
         Wide.selection = {"f.txt"};
         Wide.pickRadio = radio;
         Wide.subdirs = subdirs;
         Wide.binaryToo = binaryToo;
+        Wide.typeMasks = masks != nullptr;
+        Wide.masks = masks ? masks : "";
+        Wide.useFilter = useFilter;
         Wide.thisRunOnly = thisRunOnly;
         Wide.close = close;
         PickMenuEntry();
     };
     auto stored = [&] { return Wide.settings.begin()->second; };
-    run(2, 1, 1, false, DialogClose::Accept);
+    auto storedMasks = [&] { return Wide.texts.begin()->second.at(L"Masks"); };
+    run(2, 1, 1, " *.c;*.txt ", 1, false, DialogClose::Accept);
     EXPECT_EQ(Get(root + L"\\f.txt"), "f\r\n");
     std::map<std::wstring, uint64_t> windowsWithSubdirs = {
-        {L"ConvertBinary", 1}, {L"ConvertMode", 1}, {L"ProcessSubDir", 1}};
+        {L"ConvertBinary", 1}, {L"ConvertMode", 1}, {L"ProcessSubDir", 1}, {L"UseFilter", 1}};
     EXPECT_EQ(stored(), windowsWithSubdirs);
-    run(1, 0, 0, true, DialogClose::Accept);
+    EXPECT_EQ(storedMasks(), L"*.c;*.txt");
+    run(1, 0, 0, "*.h", 0, true, DialogClose::Accept);
     EXPECT_EQ(Get(root + L"\\f.txt"), "f\n");
     EXPECT_EQ(stored(), windowsWithSubdirs);
-    run(0, -1, -1, false, DialogClose::Escape);
+    EXPECT_EQ(storedMasks(), L"*.c;*.txt");
+    run(0, -1, -1, nullptr, -1, false, DialogClose::Escape);
     EXPECT_EQ(Wide.dialogAsShown[2].selected, 1); // to Windows
     EXPECT_EQ(Wide.dialogAsShown[4].selected, 1); // subdirectories
     EXPECT_EQ(Wide.dialogAsShown[5].selected, 1); // binary files too
+    EXPECT_EQ(Wide.dialogAsShown[8].text, "*.c;*.txt");
+    EXPECT_EQ(Wide.dialogAsShown[9].selected, 1); // use filter
     EXPECT_EQ(Get(root + L"\\f.txt"), "f\n");
 }
 
