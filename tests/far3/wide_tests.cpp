@@ -10,6 +10,26 @@
 #include <algorithm>
 #include <cstddef>
 #include <map>
+#include <set>
+
+// The hotkeys of the dialog as last shown, whatever their case; 0 when
+// two items share one.
+static size_t DistinctHotkeys()
+{
+    std::set<std::wstring> keys;
+    size_t marked = 0;
+    for (const DrawnItem &item : Wide.dialogAsShown) {
+        std::wstring text = Widen(item.text);
+        size_t at = text.find(L'&');
+        if (at == std::wstring::npos || at + 1 == text.size())
+            continue;
+        std::wstring key = text.substr(at + 1, 1);
+        CharLowerBuffW(key.data(), 1);
+        keys.insert(key);
+        marked++;
+    }
+    return keys.size() == marked ? marked : 0;
+}
 
 TEST(WideInterface, RecordsAndFlagsReachTheHostWhole)
 {
@@ -47,11 +67,16 @@ TEST(WideInterface, RecordsAndFlagsReachTheHostWhole)
     EXPECT_EQ(Wide.dialogAsShown[9].text, "Use filte&r");
     EXPECT_EQ(Wide.dialogAsShown[1].selected, 1);
 
-    // The Russian catalogue lines up with the English one.
+    // The Russian catalogue lines up with the English one, and in both
+    // languages each item with a hotkey has its own.
     std::vector<std::string> english = Wide.messages;
+    EXPECT_EQ(DistinctHotkeys(), 8u);
     LoadModule(Root(), "Russian");
     EXPECT_EQ(Wide.messages.size(), english.size());
     EXPECT_NE(Wide.messages[0], english[0]);
+    Wide.close = DialogClose::Escape;
+    PickMenuEntry();
+    EXPECT_EQ(DistinctHotkeys(), 8u);
 }
 
 // Hosts from 3.0.3596 to 3.0.5552 end the startup record before Instance
