@@ -121,9 +121,11 @@ static std::wstring PanelFolder()
     return dir->Name;
 }
 
-// A selected item, and its place among the selected ones.
+// A selected item, its place among the selected ones, and whether the user
+// marked it (the item under the cursor stands for a selection of none).
 struct Picked {
     size_t index;
+    bool marked;
     Entry entry;
 };
 
@@ -154,7 +156,7 @@ static std::vector<Picked> Selection(const PanelInfo &panel, const std::wstring 
             Report(Unconverted, item.FileName, NameUnusable);
             continue;
         }
-        picked.push_back({i, EntryOf(item)});
+        picked.push_back({i, (item.Flags & PPIF_SELECTED) != 0, EntryOf(item)});
         if (!full)
             picked.back().entry.path.insert(0, folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\');
     }
@@ -241,7 +243,7 @@ static void ConvertSelection()
                 break;
             size_t left = Unconverted.count;
             bool handled = ProcessSelected(picked.entry);
-            taken[picked.index] = handled && !Run.stopped && Unconverted.count == left;
+            taken[picked.index] = picked.marked && handled && !Run.stopped && Unconverted.count == left;
         }
     }
     if (havePanel && !onDisk)
