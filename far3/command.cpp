@@ -9,6 +9,7 @@
 #include "../run/dialog.h"
 #include "../run/warning.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -121,6 +122,19 @@ static std::wstring PanelFolder()
     return dir->Name;
 }
 
+// The panel's item the command and index name, in area; null when the host
+// hands none over.
+static const PluginPanelItem *PanelItem(FileControlCommand command, size_t index, std::vector<uint64_t> &area)
+{
+    size_t size = (size_t)Far.PanelControl(PANEL_ACTIVE, command, (intptr_t)index, nullptr);
+    if (size < sizeof(PluginPanelItem))
+        return nullptr;
+    area.assign(size / 8 + 1, 0);
+    FarGetPluginPanelItem get = {sizeof get, area.size() * 8, (PluginPanelItem *)area.data()};
+    Far.PanelControl(PANEL_ACTIVE, command, (intptr_t)index, &get);
+    return get.Item;
+}
+
 // A selected item, its place among the selected ones, and whether the user
 // marked it (the item under the cursor stands for a selection of none).
 struct Picked {
@@ -139,24 +153,20 @@ static std::vector<Picked> Selection(const PanelInfo &panel, const std::wstring 
     std::vector<Picked> picked;
     std::vector<uint64_t> area;
     for (size_t i = 0; i < panel.SelectedItemsNumber; i++) {
-        size_t size = (size_t)Far.PanelControl(PANEL_ACTIVE, FCTL_GETSELECTEDPANELITEM, (intptr_t)i, nullptr);
-        if (size < sizeof(PluginPanelItem)) {
+        const PluginPanelItem *item = PanelItem(FCTL_GETSELECTEDPANELITEM, i, area);
+        if (!item) {
             // Named by its place in the selection: the host gave no name.
             Report(Unconverted, (L"#" + std::to_wstring(i + 1)).c_str(), Unreadable);
             continue;
         }
-        area.assign(size / 8 + 1, 0);
-        FarGetPluginPanelItem get = {sizeof get, area.size() * 8, (PluginPanelItem *)area.data()};
-        Far.PanelControl(PANEL_ACTIVE, FCTL_GETSELECTEDPANELITEM, (intptr_t)i, &get);
-        const PluginPanelItem &item = *get.Item;
-        if (!item.FileName || IsDotEntry(item.FileName))
+        if (!item->FileName || IsDotEntry(item->FileName))
             continue;
-        bool full = IsFullPath(item.FileName);
+        bool full = IsFullPath(item->FileName);
         if (!full && (panel.Flags & PFLAGS_PLUGIN)) {
-            Report(Unconverted, item.FileName, NameUnusable);
+            Report(Unconverted, item->FileName, NameUnusable);
             continue;
         }
-        picked.push_back({i, (item.Flags & PPIF_SELECTED) != 0, EntryOf(item)});
+        picked.push_back({i, (item->Flags & PPIF_SELECTED) != 0, EntryOf(*item)});
         if (!full)
             picked.back().entry.path.insert(0, folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\');
     }
@@ -165,14 +175,19 @@ static std::vector<Picked> Selection(const PanelInfo &panel, const std::wstring 
 
 // Clears the selection of every item the run took in full, as the host's
 // own operations do; an item left alone, or a folder in which anything
-// was, stays selected. From the last to the first, so that no index moves
-// with the items cleared before it.
-static void KeepSelectedWhatWasLeft(const std::vector<bool> &taken)
+// was, stays selected. The host counts the selected items in the panel's
+// order, so the n-th marked item of the panel is the n-th selected one.
+static void KeepSelectedWhatWasLeft(const PanelInfo &panel, const std::vector<bool> &taken)
 {
+    if (std::find(taken.begin(), taken.end(), true) == taken.end())
+        return;
+    std::vector<uint64_t> area;
     Far.PanelControl(PANEL_ACTIVE, FCTL_BEGINSELECTION, 0, nullptr);
-    for (size_t i = taken.size(); i-- > 0;)
-        if (taken[i])
-            Far.PanelControl(PANEL_ACTIVE, FCTL_CLEARSELECTION, (intptr_t)i, nullptr);
+    for (size_t i = 0, selected = 0; i < panel.ItemsNumber && selected < taken.size(); i++) {
+        const PluginPanelItem *item = PanelItem(FCTL_GETPANELITEM, i, area);
+        if (item && (item->Flags & PPIF_SELECTED) && taken[selected++])
+            Far.PanelControl(PANEL_ACTIVE, FCTL_SETSELECTION, (intptr_t)i, nullptr);
+    }
     Far.PanelControl(PANEL_ACTIVE, FCTL_ENDSELECTION, 0, nullptr);
 }
 
@@ -250,7 +265,7 @@ static void ConvertSelection()
         ShowNoFilesOnDisk();
     ShowUnconverted(folder);
     if (onDisk)
-        KeepSelectedWhatWasLeft(taken);
+        KeepSelectedWhatWasLeft(panel, taken);
     RefreshPanels();
 }
 

@@ -169,6 +169,8 @@ void ReadWidePanel()
         Wide.shown[name] = Wide.panel == PanelKind::Plugin ? WIN32_FIND_DATAW{} : Describe(Widen(InCurDir(name)));
 }
 
+static std::vector<std::string> PanelItems();
+
 static bool FillPanelInfo(PanelInfo *info)
 {
     if (!info || info->StructSize < sizeof(PanelInfo))
@@ -181,7 +183,7 @@ static bool FillPanelInfo(PanelInfo *info)
                                                     : PFLAGS_PLUGIN | PFLAGS_REALNAMES;
     bool really;
     info->SelectedItemsNumber = Wide.panelType == PTYPE_FILEPANEL ? SelectedNames(really).size() : 0;
-    info->ItemsNumber = info->SelectedItemsNumber + 1;
+    info->ItemsNumber = PanelItems().size();
     return true;
 }
 
@@ -211,17 +213,11 @@ static intptr_t PanelDirectory(intptr_t size, FarPanelDirectory *dir)
     return (intptr_t)needed;
 }
 
-static intptr_t SelectedItem(intptr_t index, FarGetPluginPanelItem *get)
+// An item as the panel shows it, filled in as the host fills it: the record,
+// then its strings.
+static intptr_t FillItem(const std::wstring &name, const WIN32_FIND_DATAW &found, bool selected,
+                         FarGetPluginPanelItem *get)
 {
-    bool really;
-    std::vector<std::string> names = SelectedNames(really);
-    if (Wide.panelType != PTYPE_FILEPANEL || index < 0 || (size_t)index >= names.size() || index == Wide.withheldItem)
-        return 0;
-    const std::string &shownName = names[(size_t)index];
-    if (!Wide.shown.count(shownName))
-        ReadWidePanel();
-    std::wstring name = Widen(Wide.panel == PanelKind::RealNames ? InCurDir(shownName) : shownName);
-    const WIN32_FIND_DATAW &found = Wide.shown.at(shownName);
     size_t needed = sizeof(PluginPanelItem) + (name.size() + 1 + wcslen(found.cAlternateFileName) + 1) * sizeof(wchar_t);
     if (!get || get->StructSize < sizeof *get || get->Size < sizeof(PluginPanelItem))
         return (intptr_t)needed;
@@ -234,11 +230,89 @@ static intptr_t SelectedItem(intptr_t index, FarGetPluginPanelItem *get)
     item.FileSize = (uint64_t)found.nFileSizeHigh << 32 | found.nFileSizeLow;
     item.FileAttributes = Wide.panel == PanelKind::Plugin ? FILE_ATTRIBUTE_ARCHIVE : found.dwFileAttributes;
     item.NumberOfLinks = 1;
-    item.Flags = really ? (FLAGS64)PPIF_SELECTED : 0;
+    item.Flags = selected ? (FLAGS64)PPIF_SELECTED : 0;
     size_t used = sizeof item;
     item.FileName = Append((unsigned char *)&item, get->Size, used, name);
     item.AlternateFileName = Append((unsigned char *)&item, get->Size, used, found.cAlternateFileName);
     return (intptr_t)needed;
+}
+
+// The name an item has in the panel's records: a panel of found files
+// gives full paths.
+static std::wstring ItemName(const std::string &shownName)
+{
+    return Widen(Wide.panel == PanelKind::RealNames && shownName != ".." ? InCurDir(shownName) : shownName);
+}
+
+static intptr_t SelectedItem(intptr_t index, FarGetPluginPanelItem *get)
+{
+    bool really;
+    std::vector<std::string> names = SelectedNames(really);
+    if (Wide.panelType != PTYPE_FILEPANEL || index < 0 || (size_t)index >= names.size() || index == Wide.withheldItem)
+        return 0;
+    const std::string &shownName = names[(size_t)index];
+    if (!Wide.shown.count(shownName))
+        ReadWidePanel();
+    return FillItem(ItemName(shownName), Wide.shown.at(shownName), really, get);
+}
+
+static bool IsSelected(const std::string &name)
+{
+    return std::count(Wide.selection.begin(), Wide.selection.end(), name) > 0;
+}
+
+// The panel's items in its order: "..", then the folder's entries by name,
+// the selected ones among them in the order of the selection.
+static std::vector<std::string> PanelItems()
+{
+    std::vector<std::string> others;
+    WIN32_FIND_DATAW found;
+    HANDLE search = Wide.panel == PanelKind::Folder
+                        ? FindFirstFileW((LongPath(Widen(Wide.curDir)) + L"\\*").c_str(), &found)
+                        : INVALID_HANDLE_VALUE;
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = Narrow(found.cFileName);
+            if (name != "." && name != ".." && !IsSelected(name))
+                others.push_back(name);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    std::sort(others.begin(), others.end());
+    std::vector<std::string> items = {".."};
+    auto other = others.begin();
+    for (const std::string &name : Wide.selection) {
+        for (; other != others.end() && *other < name; ++other)
+            items.push_back(*other);
+        items.push_back(name);
+    }
+    items.insert(items.end(), other, others.end());
+    return items;
+}
+
+static intptr_t PanelItem(intptr_t index, FarGetPluginPanelItem *get)
+{
+    std::vector<std::string> items = PanelItems();
+    if (Wide.panelType != PTYPE_FILEPANEL || index < 0 || (size_t)index >= items.size())
+        return 0;
+    const std::string &name = items[(size_t)index];
+    WIN32_FIND_DATAW found = Wide.panel == PanelKind::Plugin || name == ".." ? WIN32_FIND_DATAW{}
+                                                                            : Describe(Widen(InCurDir(name)));
+    return FillItem(ItemName(name), found, IsSelected(name), get);
+}
+
+// Selects or clears the item at its place in the panel.
+static intptr_t SetSelection(intptr_t index, bool select)
+{
+    std::vector<std::string> items = PanelItems();
+    if (index < 0 || (size_t)index >= items.size() || items[(size_t)index] == "..")
+        return 0;
+    const std::string &name = items[(size_t)index];
+    if (!select)
+        Wide.selection.erase(std::remove(Wide.selection.begin(), Wide.selection.end(), name), Wide.selection.end());
+    else if (!IsSelected(name))
+        Wide.selection.push_back(name);
+    return 1;
 }
 
 static intptr_t WINAPI PanelControlW(HANDLE panel, FileControlCommand command, intptr_t param1, void *param2)
@@ -261,11 +335,10 @@ static intptr_t WINAPI PanelControlW(HANDLE panel, FileControlCommand command, i
     case FCTL_ENDSELECTION:
         Wide.selecting += command == FCTL_BEGINSELECTION ? 1 : -1;
         return 1;
-    case FCTL_CLEARSELECTION:
-        // By its place among the selected items; those after it move up.
-        if (param1 >= 0 && (size_t)param1 < Wide.selection.size())
-            Wide.selection.erase(Wide.selection.begin() + param1);
-        return 1;
+    case FCTL_GETPANELITEM:
+        return PanelItem(param1, (FarGetPluginPanelItem *)param2);
+    case FCTL_SETSELECTION:
+        return SetSelection(param1, param2 != nullptr);
     default:
         return 1;
     }
