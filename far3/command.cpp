@@ -48,10 +48,15 @@ static void FillDialog(const DialogLayout &dialog, FarDialogItem *items, std::ws
     mode.Selected = 1;
     mode.Flags |= DIF_FOCUS;
     items[dialog.subDir].Selected = Settings.ProcessSubDir != 0;
-    items[dialog.binaryToo].Selected = WideSettings.ConvertBinary != 0;
-    items[dialog.masks].Data = WideSettings.Masks.c_str();
-    items[dialog.masks].History = L"QuillmereMasks";
-    items[dialog.useFilter].Selected = WideSettings.UseFilter != 0;
+    // The module's own items, each where the layout has it.
+    if (dialog.binaryToo >= 0)
+        items[dialog.binaryToo].Selected = WideSettings.ConvertBinary != 0;
+    if (dialog.masks >= 0) {
+        items[dialog.masks].Data = WideSettings.Masks.c_str();
+        items[dialog.masks].History = L"QuillmereMasks";
+    }
+    if (dialog.useFilter >= 0)
+        items[dialog.useFilter].Selected = WideSettings.UseFilter != 0;
 }
 
 static const DialogLayout *Shown; // the dialog DialogEvents serves
@@ -91,12 +96,14 @@ static bool AskChoices(bool &thisRunOnly)
     FarDialogItem items[MostDialogItems];
     std::wstring literals[MostDialogItems];
     FillDialog(layout, items, literals);
-    Shown = &layout;
     HANDLE dialog = Far.DialogInit(&PluginGuid, &DialogGuid, -1, -1, layout.width, layout.height, L"Contents", items,
                                    layout.count, 0, 0, DialogEvents, nullptr);
     if (dialog == INVALID_HANDLE_VALUE)
         return false;
+    // Clicks and closings reach DialogEvents only while the dialog runs.
+    Shown = &layout;
     bool accepted = Far.DialogRun(dialog) == layout.accept;
+    Shown = nullptr;
     auto checked = [&](int item) { return Far.SendDlgMessage(dialog, DM_GETCHECK, item, nullptr) == BSTATE_CHECKED; };
     accepted = accepted &&
                ChosenSettings(checked(layout.toLf), checked(layout.toCrLf), checked(layout.subDir), Settings);

@@ -9,7 +9,10 @@ DialogLayout LayOutDialog(const OwnItems &own)
 {
     DialogLayout d = {};
     unsigned char y = 2;
+    // An item past the array is left out, and read back as -1.
     auto add = [&d](const DialogShape &shape) {
+        if (d.count == MostDialogItems)
+            return -1;
         d.items[d.count] = shape;
         return d.count++;
     };

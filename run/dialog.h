@@ -37,7 +37,7 @@ struct DialogShape {
 };
 
 enum : int {
-    MostDialogItems = 16,
+    MostDialogItems = 20,
 };
 
 // The items a module adds to those both have, each by the catalogue's text
