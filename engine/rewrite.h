@@ -222,7 +222,7 @@ template <class Char> Outcome CheckFolder(const Char *path, const FILETIME &crea
         return outcome == Unreadable ? NotListed : outcome;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    bool same = GetFileInformationByHandle(folder, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+    bool same = DescribeFile(folder, info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                 SameTime(info.ftCreationTime, creation);
     CloseHandle(folder);
     return same ? Converted : NameUnusable;
