@@ -72,11 +72,12 @@ static const wchar_t *TextOf(HANDLE dialog, int item)
 static intptr_t WINAPI DialogEvents(HANDLE dialog, intptr_t message, intptr_t item, void *param)
 {
     try {
-        if (message == DN_BTNCLICK && item == Shown->filter) {
+        // A message sent while the dialog is made or freed finds no layout.
+        if (Shown && message == DN_BTNCLICK && item == Shown->filter) {
             OpenFiltersMenu();
             return TRUE;
         }
-        if (message == DN_CLOSE && item == Shown->accept &&
+        if (Shown && message == DN_CLOSE && item == Shown->accept &&
             !MasksValid(MasksOf(TextOf(dialog, Shown->masks)), true)) {
             Far.SendDlgMessage(dialog, DM_SETFOCUS, Shown->masks, nullptr);
             return FALSE;

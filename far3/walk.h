@@ -43,7 +43,7 @@ struct RunRecord {
     size_t done;      // files handled
     size_t converted; // of those, the ones converted or already in the form asked for
     size_t listed;    // files the selection and the listings gave so far
-    bool stopped; // the user asked to stop; nothing more is touched
+    bool stopped;     // the user asked to stop; nothing more is touched
 };
 
 extern RunRecord Run;
